@@ -1,0 +1,94 @@
+#include "language/basic_module.h"
+
+#include <string>
+
+#include "language/allocation_list.h"
+#include "language/string_routines.h"
+#include "platform/platform_runtime.h"
+#include "runtime/run_step.h"
+
+namespace vx {
+
+namespace {
+
+// Type descriptors that compiled code compares field and element types with.
+int32_t intType = 1;
+int32_t floatType = 2;
+int32_t stringType = 3;
+int32_t cStringType = 4;
+
+PlatformRuntime& platform() { return *PlatformRuntime::current(); }
+
+void end() { endProgram(); }
+
+void stop() {
+  platform().debugStop();
+  if (!platform().idle()) endProgram();
+}
+
+void runtimeError(StrArg message) { raiseRuntimeError(message.view()); }
+
+void debugLog(StrArg text) { platform().debugLog(text.c_str()); }
+
+void runtimeStats() {
+  std::string line = "Active strings :" + std::to_string(liveStringCount());
+  platform().debugLog(line.c_str());
+  platform().debugLog("Active objects :0");
+  platform().debugLog("Unreleased objs:0");
+}
+
+void debugStmt(int32_t a, int32_t b) {
+  if (!debugging()) return;
+  platform().debugStatement(a, b);
+  if (!platform().idle()) endProgram();
+}
+
+void debugEnter(int32_t a, int32_t b, int32_t c) {
+  if (debugging()) platform().debugEnter(a, b, c);
+}
+
+void debugLeave() {
+  if (debugging()) platform().debugLeave();
+}
+
+void arrayBoundsEx() { raiseError("Array index out of bounds"); }
+void vecBoundsEx() { raiseError("Vexel array index out of bounds"); }
+void nullObjEx() { raiseError("Object does not exist"); }
+
+void resetRunState() {
+  resetStringPool();
+  runAllocations().freeAll();
+}
+
+bool create() {
+  resetRunState();
+  return true;
+}
+
+void destroy() { resetRunState(); }
+
+void link(Registry& r) {
+  r.command<"End", end>();
+  r.command<"Stop", stop>();
+  r.command<"RuntimeError$message", runtimeError>();
+  r.command<"DebugLog$text", debugLog>();
+  r.routine<"_vxDebugStmt", debugStmt>();
+  r.routine<"_vxDebugEnter", debugEnter>();
+  r.routine<"_vxDebugLeave", debugLeave>();
+
+  r.value("_vxIntType", &intType);
+  r.value("_vxFltType", &floatType);
+  r.value("_vxStrType", &stringType);
+  r.value("_vxCStrType", &cStringType);
+  linkStringRoutines(r);
+  r.routine<"_vxArrayBoundsEx", arrayBoundsEx>();
+  r.routine<"_vxVecBoundsEx", vecBoundsEx>();
+  r.routine<"_vxNullObjEx", nullObjEx>();
+  r.command<"RuntimeStats", runtimeStats>();
+}
+
+}  // namespace
+
+const RuntimeModule basicModule{"basic", create, destroy, link};
+
+}  // namespace vx

@@ -1,0 +1,196 @@
+#include "platform/platform_runtime.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+
+#include "platform/message_box.h"
+#include "runtime/debugger.h"
+
+namespace vx {
+
+PlatformRuntime* PlatformRuntime::current_ = nullptr;
+uint32_t PlatformRuntime::firstPrivateEvent_ = 0;
+
+namespace {
+
+enum PrivateEvent : uint32_t { MsgSuspend = 0, MsgResume = 1, MsgEnd = 2 };
+
+// Requests may come from another thread; they are taken only while a
+// platform runtime exists.
+std::atomic<bool> acceptingRequests{false};
+
+bool openVideo() {
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+}  // namespace
+
+PlatformRuntime* PlatformRuntime::create(const char* argumentText, Debugger* debugger) {
+  if (current_) return nullptr;
+  if (!openVideo()) return nullptr;
+  if (firstPrivateEvent_ == 0) {
+    firstPrivateEvent_ = SDL_RegisterEvents(3);
+    if (firstPrivateEvent_ == static_cast<uint32_t>(-1)) {
+      firstPrivateEvent_ = 0;
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      return nullptr;
+    }
+  }
+  SDL_Window* window = SDL_CreateWindow(" ", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+  if (!window) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return nullptr;
+  }
+  auto* platform = new PlatformRuntime();
+  platform->window_ = window;
+  platform->debugger_ = debugger;
+  platform->argumentText_ = argumentText ? argumentText : "";
+  current_ = platform;
+  acceptingRequests = true;
+  return platform;
+}
+
+void PlatformRuntime::destroy() {
+  if (current_ != this) return;
+  acceptingRequests = false;
+  SDL_DestroyWindow(window_);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  // Requests posted too late must not reach a later run.
+  SDL_FlushEvents(firstPrivateEvent_, firstPrivateEvent_ + MsgEnd);
+  current_ = nullptr;
+  delete this;
+}
+
+void PlatformRuntime::post(uint32_t offset) {
+  if (!acceptingRequests || firstPrivateEvent_ == 0) return;
+  SDL_Event event{};
+  event.type = firstPrivateEvent_ + offset;
+  SDL_PushEvent(&event);
+}
+
+void PlatformRuntime::requestSuspend() { post(MsgSuspend); }
+void PlatformRuntime::requestResume() { post(MsgResume); }
+void PlatformRuntime::requestEnd() { post(MsgEnd); }
+
+bool PlatformRuntime::idle() {
+  SDL_Event event;
+  for (;;) {
+    if (suspended_ && running_) {
+      if (!SDL_WaitEvent(&event)) return running_;
+    } else if (!SDL_PollEvent(&event)) {
+      // One poll pass stops at the events present when it began; take
+      // those posted while handling them too (the end after a close).
+      if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) continue;
+      return running_;
+    }
+    handle(event);
+  }
+}
+
+bool PlatformRuntime::delay(int32_t milliseconds) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+  for (;;) {
+    if (!idle()) return false;
+    auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (remaining < 1) return true;
+    // Wakes early for any event, so the window stays responsive.
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<long long>(remaining, 100)));
+  }
+}
+
+void PlatformRuntime::handle(const SDL_Event& event) {
+  if (event.type >= firstPrivateEvent_ && event.type <= firstPrivateEvent_ + MsgEnd) {
+    switch (event.type - firstPrivateEvent_) {
+      case MsgSuspend:
+        suspend();
+        break;
+      case MsgResume:
+        resume();
+        break;
+      case MsgEnd:
+        debugger_ = nullptr;
+        running_ = false;
+        break;
+    }
+    return;
+  }
+  if (inTransition_) return;
+  switch (event.type) {
+    case SDL_QUIT:
+      handleCloseRequest();
+      break;
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE) handleCloseRequest();
+      break;
+    default:
+      break;
+  }
+}
+
+void PlatformRuntime::handleCloseRequest() {
+  if (!closePrompt_.empty() &&
+      showMessageBox(title_.c_str(), closePrompt_.c_str(), MessageBoxButtons::OkCancel) != MessageBoxAnswer::Ok)
+    return;
+  post(MsgEnd);
+}
+
+void PlatformRuntime::suspend() {
+  if (suspended_) return;
+  inTransition_ = true;
+  suspended_ = true;
+  inTransition_ = false;
+  if (debugger_) debugger_->onStop();
+}
+
+void PlatformRuntime::resume() {
+  if (!suspended_) return;
+  inTransition_ = true;
+  suspended_ = false;
+  inTransition_ = false;
+  if (debugger_) debugger_->onRun();
+}
+
+void PlatformRuntime::debugStop() { suspend(); }
+
+void PlatformRuntime::debugError(const char* text) {
+  if (!debugger_) return;
+  post(MsgEnd);
+  suspend();
+  if (debugger_) debugger_->onMessage(text, 1);
+}
+
+void PlatformRuntime::debugInfo(const char* text) {
+  if (!debugger_) return;
+  post(MsgEnd);
+  suspend();
+  if (debugger_) debugger_->onMessage(text, 0);
+}
+
+void PlatformRuntime::debugLog(const char* text) {
+  if (debugger_) debugger_->onLog(text);
+}
+
+void PlatformRuntime::debugStatement(int32_t a, int32_t b) {
+  if (debugger_) debugger_->onStatement(a, b);
+}
+
+void PlatformRuntime::debugEnter(int32_t a, int32_t b, int32_t c) {
+  if (debugger_) debugger_->onEnter(a, b, c);
+}
+
+void PlatformRuntime::debugLeave() {
+  if (debugger_) debugger_->onLeave();
+}
+
+void PlatformRuntime::setTitle(const std::string& title, const std::string& closePrompt) {
+  title_ = title;
+  closePrompt_ = closePrompt;
+  SDL_SetWindowTitle(window_, title_.c_str());
+}
+
+}  // namespace vx

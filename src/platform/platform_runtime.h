@@ -1,0 +1,69 @@
+#pragma once
+// The root of the platform layer: one per run. It owns the window and its
+// event loop and the program's run states (running, suspended, ended). Every
+// command that waits, presents or reports goes through it.
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+
+namespace vx {
+
+class Debugger;
+
+class PlatformRuntime {
+ public:
+  // Null when one exists already. Opens SDL's video (the dummy driver when
+  // no display can be opened) and creates the hidden window titled " ".
+  static PlatformRuntime* create(const char* argumentText, Debugger* debugger);
+  static PlatformRuntime* current() { return current_; }
+  void destroy();
+
+  // Processes every pending event; blocks while suspended. False once the
+  // end message has been processed.
+  bool idle();
+  // Waits milliseconds while processing events; false once ended.
+  bool delay(int32_t milliseconds);
+
+  void debugStop();
+  void debugError(const char* text);
+  void debugInfo(const char* text);
+  void debugLog(const char* text);
+  void debugStatement(int32_t a, int32_t b);
+  void debugEnter(int32_t a, int32_t b, int32_t c);
+  void debugLeave();
+
+  // May be called from any thread: each posts one event to the main thread.
+  static void requestSuspend();
+  static void requestResume();
+  static void requestEnd();
+
+  void setTitle(const std::string& title, const std::string& closePrompt);
+  const std::string& commandLine() const { return argumentText_; }
+  SDL_Window* window() const { return window_; }
+  bool running() const { return running_; }
+  bool suspended() const { return suspended_; }
+
+ private:
+  PlatformRuntime() = default;
+  void handle(const SDL_Event& event);
+  void handleCloseRequest();
+  void suspend();
+  void resume();
+  static void post(uint32_t offset);
+
+  static PlatformRuntime* current_;
+  static uint32_t firstPrivateEvent_;
+
+  SDL_Window* window_ = nullptr;
+  Debugger* debugger_ = nullptr;
+  std::string argumentText_;
+  std::string title_;
+  std::string closePrompt_;
+  bool running_ = true;
+  bool suspended_ = false;
+  bool inTransition_ = false;
+};
+
+}  // namespace vx

@@ -1,0 +1,19 @@
+#include "runtime/runtime_modules.h"
+
+#include "language/basic_module.h"
+
+namespace vx {
+
+namespace {
+const RuntimeModule kModules[] = {
+    basicModule,
+};
+}
+
+std::span<const RuntimeModule> runtimeModules() { return kModules; }
+
+void registerAll(std::span<const RuntimeModule> modules, Registry& registry) {
+  for (const RuntimeModule& m : modules) m.link(registry);
+}
+
+}  // namespace vx

@@ -1,0 +1,89 @@
+#include "program_run.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+
+extern char** environ;
+
+namespace vxtest {
+
+std::string modulePath(const std::string& name) { return std::string(VX_MODULE_DIR) + "/" + name + ".vxm"; }
+std::string vxrunPath() { return VX_VXRUN; }
+
+ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& options) {
+  int outPipe[2], errPipe[2];
+  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};
+
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    std::string entry = *e;
+    if (entry.rfind("VX_DEBUG=", 0) == 0 || entry.rfind("DISPLAY=", 0) == 0 ||
+        entry.rfind("WAYLAND_DISPLAY=", 0) == 0 || entry.rfind("SDL_VIDEODRIVER=", 0) == 0)
+      continue;
+    env.push_back(entry);
+  }
+  env.push_back("SDL_VIDEODRIVER=dummy");
+  for (const std::string& e : options.environment) env.push_back(e);
+
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    close(outPipe[0]);
+    close(errPipe[0]);
+    std::vector<char*> args, envp;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    execve(args[0], args.data(), envp.data());
+    _exit(127);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+
+  ProgramRun run;
+  bool signalled = false;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeoutMs);
+  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  int open = 2;
+  while (open > 0) {
+    int left = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
+    if (left <= 0) {
+      kill(pid, SIGKILL);
+      break;
+    }
+    if (poll(fds, 2, left) <= 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+      char buffer[4096];
+      ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+      if (n <= 0) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+        continue;
+      }
+      (i == 0 ? run.out : run.err).append(buffer, static_cast<size_t>(n));
+    }
+    if (!signalled && !options.signalWhenSeen.empty() && run.out.find(options.signalWhenSeen) != std::string::npos) {
+      kill(pid, options.signalToSend);
+      signalled = true;
+    }
+  }
+  for (pollfd& f : fds)
+    if (f.fd >= 0) close(f.fd);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+  return run;
+}
+
+}  // namespace vxtest

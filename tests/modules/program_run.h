@@ -1,0 +1,32 @@
+#pragma once
+// Runs a program (vxrun with a module) headless and collects what it did.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vxtest {
+
+struct ProgramRun {
+  int exitStatus = -1;  // -1 when killed or timed out
+  int signal = 0;       // the signal that ended it, if one did
+  std::string out;
+  std::string err;
+};
+
+struct RunOptions {
+  std::vector<std::string> environment;  // NAME=value, added to a headless base
+  int timeoutMs = 20000;
+  // When standard output contains this text, send the signal to the program.
+  std::string signalWhenSeen;
+  int signalToSend = 0;
+};
+
+ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& options = {});
+
+// The module file of a test program by name.
+std::string modulePath(const std::string& name);
+// vxrun's path.
+std::string vxrunPath();
+
+}  // namespace vxtest

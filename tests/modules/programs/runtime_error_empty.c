@@ -1,0 +1,6 @@
+#include "testlib.h"
+
+void __MAIN(void) {
+  _fruntimeerror(str(""));
+  log_text("unreachable");
+}
