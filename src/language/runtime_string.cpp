@@ -13,57 +13,36 @@ namespace {
 constexpr int kBlockStrings = 512;
 constexpr uint32_t kLocalCapacity = sizeof(RuntimeString::local) - 1;
 
+// The in-use list is doubly linked so that any string can leave it at once;
+// the free list is a stack through the next links.
 struct Pool {
-  RuntimeString inUse;  // sentinels of two circular lists
-  RuntimeString free;
-  int32_t live = 0;
-
-  Pool() { clearLists(); }
-
-  void clearLists() {
-    inUse.next = inUse.prev = &inUse;
-    free.next = free.prev = &free;
-    live = 0;
-  }
+  RuntimeString* inUse;
+  RuntimeString* free;
+  int32_t live;
 };
 
-Pool& pool() {
-  static Pool p;
-  return p;
-}
+constinit Pool pool{nullptr, nullptr, 0};
 
-inline void unlink(RuntimeString* s) {
-  s->prev->next = s->next;
-  s->next->prev = s->prev;
-}
-
-inline void linkAfter(RuntimeString* head, RuntimeString* s) {
-  s->next = head->next;
-  s->prev = head;
-  head->next->prev = s;
-  head->next = s;
-}
-
-void addBlock(Pool& p) {
+inline void addBlock() {
   auto* block = static_cast<RuntimeString*>(runAllocations().allocate(sizeof(RuntimeString) * kBlockStrings));
-  for (int i = 0; i < kBlockStrings; ++i) linkAfter(&p.free, &block[i]);
-}
-
-inline void resetText(RuntimeString* s) {
-  s->data = s->local;
-  s->size = 0;
-  s->capacity = kLocalCapacity;
-  s->local[0] = 0;
+  for (int i = 0; i < kBlockStrings; ++i) {
+    block[i].next = pool.free;
+    pool.free = &block[i];
+  }
 }
 
 inline RuntimeString* take() {
-  Pool& p = pool();
-  if (p.free.next == &p.free) addBlock(p);
-  RuntimeString* s = p.free.next;
-  unlink(s);
-  linkAfter(&p.inUse, s);
-  resetText(s);
-  ++p.live;
+  if (!pool.free) addBlock();
+  RuntimeString* s = pool.free;
+  pool.free = s->next;
+  s->prev = nullptr;
+  s->next = pool.inUse;
+  if (pool.inUse) pool.inUse->prev = s;
+  pool.inUse = s;
+  s->data = s->local;
+  s->size = 0;
+  s->capacity = kLocalCapacity;
+  ++pool.live;
   return s;
 }
 
@@ -100,7 +79,7 @@ void RuntimeString::append(const char* bytes, size_t length) {
 
 void RuntimeString::assign(const char* bytes, size_t length) {
   if (length > capacity) grow(this, length, false);
-  std::memmove(data, bytes, length);
+  if (length) std::memmove(data, bytes, length);
   size = static_cast<uint32_t>(length);
   data[size] = 0;
 }
@@ -114,30 +93,48 @@ char* RuntimeString::resize(size_t length) {
 
 RuntimeString* newString(const char* bytes, size_t length) {
   RuntimeString* s = take();
-  if (length) s->assign(bytes, length);
+  s->assign(bytes, length);
   return s;
 }
 
 RuntimeString* newString(std::string_view text) { return newString(text.data(), text.size()); }
 
+RuntimeString* newStringFromC(const char* chars) {
+  RuntimeString* s = take();
+  // One pass while the text fits in place; longer texts are measured.
+  uint32_t n = 0;
+  while (n < kLocalCapacity && chars[n]) {
+    s->local[n] = chars[n];
+    ++n;
+  }
+  if (n < kLocalCapacity || !chars[n]) {
+    s->local[n] = 0;
+    s->size = n;
+    return s;
+  }
+  s->assign(chars, std::strlen(chars));
+  return s;
+}
+
 void releaseString(RuntimeString* s) {
   if (!s) return;
-  Pool& p = pool();
   if (s->data != s->local) std::free(s->data);
-  s->data = s->local;
-  s->size = 0;
-  unlink(s);
-  linkAfter(&p.free, s);
-  --p.live;
+  if (s->prev)
+    s->prev->next = s->next;
+  else
+    pool.inUse = s->next;
+  if (s->next) s->next->prev = s->prev;
+  s->next = pool.free;
+  pool.free = s;
+  --pool.live;
 }
 
 void resetStringPool() {
-  Pool& p = pool();
-  for (RuntimeString* s = p.inUse.next; s != &p.inUse; s = s->next)
+  for (RuntimeString* s = pool.inUse; s; s = s->next)
     if (s->data != s->local) std::free(s->data);
-  p.clearLists();
+  pool = Pool{nullptr, nullptr, 0};
 }
 
-int32_t liveStringCount() { return pool().live; }
+int32_t liveStringCount() { return pool.live; }
 
 }  // namespace vx

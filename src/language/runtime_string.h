@@ -10,7 +10,7 @@
 namespace vx {
 
 struct RuntimeString {
-  RuntimeString* next;  // pool links: in-use list or free list
+  RuntimeString* next;  // pool links: in-use list, or the free stack
   RuntimeString* prev;
   char* data;           // points at local while the text fits there
   uint32_t size;
@@ -35,6 +35,8 @@ inline std::string_view viewOf(const RuntimeString* s) { return s ? s->view() : 
 // Pool of the running program.
 RuntimeString* newString(std::string_view text = {});
 RuntimeString* newString(const char* bytes, size_t length);
+// From zero-terminated characters.
+RuntimeString* newStringFromC(const char* chars);
 void releaseString(RuntimeString* s);  // null is ignored
 
 // Called when the basic module is created and destroyed: drops every block.

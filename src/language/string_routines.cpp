@@ -65,7 +65,7 @@ RuntimeString* strFromFloat(float value) {
   return newString(text, static_cast<size_t>(length));
 }
 
-RuntimeString* strConst(const char* chars) { return newString(chars, chars ? std::strlen(chars) : 0); }
+RuntimeString* strConst(const char* chars) { return chars ? newStringFromC(chars) : newString(); }
 
 }  // namespace
 

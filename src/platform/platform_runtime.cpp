@@ -22,7 +22,7 @@ std::atomic<bool> acceptingRequests{false};
 
 bool openVideo() {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+  if (haveDisplay() && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
   return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
