@@ -1,12 +1,14 @@
 #include "runtime/runtime_modules.h"
 
 #include "language/basic_module.h"
+#include "language/user_libraries.h"
 
 namespace vx {
 
 namespace {
 const RuntimeModule kModules[] = {
     basicModule,
+    userLibraryModule,
 };
 }
 
