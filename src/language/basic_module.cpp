@@ -4,6 +4,7 @@
 
 #include "language/allocation_list.h"
 #include "language/string_routines.h"
+#include "language/system_commands.h"
 #include "platform/platform_runtime.h"
 #include "runtime/run_step.h"
 
@@ -70,6 +71,7 @@ void destroy() { resetRunState(); }
 void link(Registry& r) {
   r.command<"End", end>();
   r.command<"Stop", stop>();
+  linkSystemCommands(r);
   r.command<"RuntimeError$message", runtimeError>();
   r.command<"DebugLog$text", debugLog>();
   r.routine<"_vxDebugStmt", debugStmt>();

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 
+#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "runtime/debugger.h"
 
@@ -57,6 +57,7 @@ PlatformRuntime* PlatformRuntime::create(const char* argumentText, Debugger* deb
 void PlatformRuntime::destroy() {
   if (current_ != this) return;
   acceptingRequests = false;
+  timers_.clear([](Timer* t) { delete t; });
   SDL_DestroyWindow(window_);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   // Requests posted too late must not reach a later run.
@@ -92,14 +93,13 @@ bool PlatformRuntime::idle() {
 }
 
 bool PlatformRuntime::delay(int32_t milliseconds) {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+  const uint32_t start = monotonicMillis();
   for (;;) {
     if (!idle()) return false;
-    auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    int32_t remaining = milliseconds - static_cast<int32_t>(monotonicMillis() - start);
     if (remaining < 1) return true;
     // Wakes early for any event, so the window stays responsive.
-    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<long long>(remaining, 100)));
+    SDL_WaitEventTimeout(nullptr, std::min(remaining, 100));
   }
 }
 
@@ -191,6 +191,22 @@ void PlatformRuntime::setTitle(const std::string& title, const std::string& clos
   title_ = title;
   closePrompt_ = closePrompt;
   SDL_SetWindowTitle(window_, title_.c_str());
+}
+
+Timer* PlatformRuntime::createTimer(int32_t hertz) {
+  if (hertz <= 0) return nullptr;
+  // Above 1000 hertz the period would be 0 ms; the fastest timer ticks every 1 ms.
+  int32_t period = 1000 / hertz > 0 ? 1000 / hertz : 1;
+  auto* t = new Timer(period);
+  timers_.add(t);
+  return t;
+}
+
+void PlatformRuntime::freeTimer(int32_t handle) {
+  if (Timer* t = timers_.find(handle)) {
+    timers_.remove(t);
+    delete t;
+  }
 }
 
 }  // namespace vx

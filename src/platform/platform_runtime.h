@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/timers.h"
+#include "runtime/handles.h"
+
 namespace vx {
 
 class Debugger;
@@ -40,6 +43,12 @@ class PlatformRuntime {
   static void requestEnd();
 
   void setTitle(const std::string& title, const std::string& closePrompt);
+
+  // Frame timers live until freed or until the platform runtime goes.
+  // Null when hertz gives no period.
+  Timer* createTimer(int32_t hertz);
+  void freeTimer(int32_t handle);
+  Timer* timer(int32_t handle) const { return timers_.find(handle); }
   const std::string& commandLine() const { return argumentText_; }
   SDL_Window* window() const { return window_; }
   bool running() const { return running_; }
@@ -64,6 +73,7 @@ class PlatformRuntime {
   bool running_ = true;
   bool suspended_ = false;
   bool inTransition_ = false;
+  HandleSet<Timer> timers_;
 };
 
 }  // namespace vx

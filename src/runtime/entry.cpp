@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/message_box.h"
+#include "platform/shell.h"
 #include "runtime/command_line.h"
 #include "runtime/debugger.h"
 #include "runtime/linker.h"
@@ -33,12 +34,14 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> words(argv, argv + argc);
   std::optional<std::vector<uint8_t>> module = vx::readEmbeddedModule("/proc/self/exe");
+  vx::setProgramFile("/proc/self/exe");
   if (!module) {
     // Without a carried module the program is the file named first.
     if (words.size() < 2) failToStart();
     module = vx::readModuleFile(words[1]);
     if (!module) failToStart();
     words.erase(words.begin());
+    vx::setProgramFile(words[0]);
   }
 
   vx::RuntimeSymbols symbols = vx::gatherRuntimeSymbols();
