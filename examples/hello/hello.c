@@ -26,6 +26,20 @@ void __MAIN(void) {
   say_joined("One over zero: ", __vxStrFromFloat(1.0f / zero));
 
   __vxStrRelease(greeting);
+
+  /* The program and its surroundings. */
+  say_joined("Arguments: ", _fcommandline());
+  say_joined("Running on: ", _fsystemproperty(__vxStrConst("os")));
+  say_joined("Program directory: ", _fsystemproperty(__vxStrConst("appdir")));
+
+  /* A 30 hertz frame timer: ten frames take about a third of a second. */
+  int timer = _fcreatetimer(30);
+  int start = _fmillisecs();
+  int frames = 0;
+  while (frames < 10) frames += _fwaittimer(timer);
+  _ffreetimer(timer);
+  say_joined("Ten frames took (ms): ", __vxStrFromInt(_fmillisecs() - start));
+
   _fruntimestats();
 
   /* A runtime error ends the program with its message. */

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "runtime/command_line.h"
+
 extern char** environ;
 
 namespace vx {
@@ -43,13 +45,6 @@ std::vector<std::string> splitParameters(std::string_view text) {
   }
   if (inWord) words.push_back(word);
   return words;
-}
-
-std::string trim(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && s[b] == ' ') ++b;
-  while (e > b && s[e - 1] == ' ') --e;
-  return std::string(s.substr(b, e - b));
 }
 
 bool isExecutableFile(const std::string& path) {
@@ -93,7 +88,7 @@ bool executeFile(std::string_view command) {
     if (c == '\\') c = '/';
 
   std::vector<std::string> argv{file};
-  for (std::string& word : splitParameters(trim(parameters))) argv.push_back(std::move(word));
+  for (std::string& word : splitParameters(trimBlanks(parameters))) argv.push_back(std::move(word));
 
   // A program beside the current directory runs as Windows would run it;
   // a bare name is looked up on the path; anything else is a document.
