@@ -3,6 +3,10 @@
 #include <string>
 
 #include "language/allocation_list.h"
+#include "language/arrays.h"
+#include "language/data_statements.h"
+#include "language/math_commands.h"
+#include "language/objects.h"
 #include "language/string_routines.h"
 #include "language/system_commands.h"
 #include "platform/platform_runtime.h"
@@ -34,8 +38,10 @@ void debugLog(StrArg text) { platform().debugLog(text.c_str()); }
 void runtimeStats() {
   std::string line = "Active strings :" + std::to_string(liveStringCount());
   platform().debugLog(line.c_str());
-  platform().debugLog("Active objects :0");
-  platform().debugLog("Unreleased objs:0");
+  line = "Active objects :" + std::to_string(liveObjectCount());
+  platform().debugLog(line.c_str());
+  line = "Unreleased objs:" + std::to_string(recordsInUseCount());
+  platform().debugLog(line.c_str());
 }
 
 void debugStmt(int32_t a, int32_t b) {
@@ -52,13 +58,13 @@ void debugLeave() {
   if (debugging()) platform().debugLeave();
 }
 
-void arrayBoundsEx() { raiseError("Array index out of bounds"); }
-void vecBoundsEx() { raiseError("Vexel array index out of bounds"); }
-void nullObjEx() { raiseError("Object does not exist"); }
-
+// Strings, object records, arrays and vectors all live in blocks of the
+// allocation list; freeing it ends them together.
 void resetRunState() {
   resetStringPool();
   runAllocations().freeAll();
+  resetObjects();
+  resetDataPosition();
 }
 
 bool create() {
@@ -83,10 +89,11 @@ void link(Registry& r) {
   r.value("_vxStrType", &stringType);
   r.value("_vxCStrType", &cStringType);
   linkStringRoutines(r);
-  r.routine<"_vxArrayBoundsEx", arrayBoundsEx>();
-  r.routine<"_vxVecBoundsEx", vecBoundsEx>();
-  r.routine<"_vxNullObjEx", nullObjEx>();
+  linkArrayRoutines(r);
+  linkObjectRoutines(r);
+  linkDataRoutines(r);
   r.command<"RuntimeStats", runtimeStats>();
+  linkMathRoutines(r);
 }
 
 }  // namespace

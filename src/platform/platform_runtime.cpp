@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "platform/clock.h"
+#include "platform/input_system.h"
 #include "platform/message_box.h"
 #include "runtime/debugger.h"
 
@@ -28,6 +29,9 @@ bool openVideo() {
 }
 
 }  // namespace
+
+PlatformRuntime::PlatformRuntime() = default;
+PlatformRuntime::~PlatformRuntime() = default;
 
 PlatformRuntime* PlatformRuntime::create(const char* argumentText, Debugger* debugger) {
   if (current_) return nullptr;
@@ -58,6 +62,7 @@ void PlatformRuntime::destroy() {
   if (current_ != this) return;
   acceptingRequests = false;
   timers_.clear([](Timer* t) { delete t; });
+  closeInput();
   SDL_DestroyWindow(window_);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   // Requests posted too late must not reach a later run.
@@ -78,6 +83,7 @@ void PlatformRuntime::requestResume() { post(MsgResume); }
 void PlatformRuntime::requestEnd() { post(MsgEnd); }
 
 bool PlatformRuntime::idle() {
+  if (input_) input_->playBack();
   SDL_Event event;
   for (;;) {
     if (suspended_ && running_) {
@@ -126,8 +132,11 @@ void PlatformRuntime::handle(const SDL_Event& event) {
       break;
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) handleCloseRequest();
+      // Keys held while the window loses focus would never be released.
+      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && input_) input_->resetAll();
       break;
     default:
+      if (input_ && !suspended_) input_->handleEvent(event);
       break;
   }
 }
@@ -142,6 +151,7 @@ void PlatformRuntime::handleCloseRequest() {
 void PlatformRuntime::suspend() {
   if (suspended_) return;
   inTransition_ = true;
+  if (input_) input_->resetAll();
   suspended_ = true;
   inTransition_ = false;
   if (debugger_) debugger_->onStop();
@@ -150,6 +160,7 @@ void PlatformRuntime::suspend() {
 void PlatformRuntime::resume() {
   if (!suspended_) return;
   inTransition_ = true;
+  if (input_) input_->resetAll();
   suspended_ = false;
   inTransition_ = false;
   if (debugger_) debugger_->onRun();
@@ -207,6 +218,28 @@ void PlatformRuntime::freeTimer(int32_t handle) {
     timers_.remove(t);
     delete t;
   }
+}
+
+InputSystem* PlatformRuntime::openInput() {
+  if (input_) return nullptr;
+  input_ = std::make_unique<InputSystem>(*this);
+  return input_.get();
+}
+
+void PlatformRuntime::closeInput() {
+  if (!input_) return;
+  input_->resetAll();
+  input_.reset();
+}
+
+void PlatformRuntime::moveMouse(int32_t, int32_t) {
+  // The pointer is moved within a graphics mode's window; without one there
+  // is nothing to move it in.
+}
+
+void PlatformRuntime::enableDirectInput(bool enable) {
+  directInputFullScreen_ = enable;
+  if (input_) input_->resetAll();
 }
 
 }  // namespace vx

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/timers.h"
@@ -14,6 +15,7 @@
 namespace vx {
 
 class Debugger;
+class InputSystem;
 
 class PlatformRuntime {
  public:
@@ -44,6 +46,16 @@ class PlatformRuntime {
 
   void setTitle(const std::string& title, const std::string& closePrompt);
 
+  // The input devices; null until opened, at most one.
+  InputSystem* openInput();
+  void closeInput();
+  InputSystem* input() const { return input_.get(); }
+  // Moves the system pointer to a point of the canvas; nothing without a
+  // graphics mode.
+  void moveMouse(int32_t x, int32_t y);
+  bool directInputEnabled() const { return directInputFullScreen_; }
+  void enableDirectInput(bool enable);
+
   // Frame timers live until freed or until the platform runtime goes.
   // Null when hertz gives no period.
   Timer* createTimer(int32_t hertz);
@@ -55,7 +67,8 @@ class PlatformRuntime {
   bool suspended() const { return suspended_; }
 
  private:
-  PlatformRuntime() = default;
+  PlatformRuntime();
+  ~PlatformRuntime();
   void handle(const SDL_Event& event);
   void handleCloseRequest();
   void suspend();
@@ -74,6 +87,8 @@ class PlatformRuntime {
   bool suspended_ = false;
   bool inTransition_ = false;
   HandleSet<Timer> timers_;
+  std::unique_ptr<InputSystem> input_;
+  bool directInputFullScreen_ = false;
 };
 
 }  // namespace vx

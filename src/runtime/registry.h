@@ -102,6 +102,22 @@ struct Word<void*> {
   static void* from(void* w) { return w; }
 };
 
+// Structures that compiled code lays out in its data or holds in its
+// variables (type descriptors, object records, array descriptors, data
+// items) travel as their addresses. A header opts its structure in with
+//   template <> inline constexpr bool kAddressWord<ObjectRecord> = true;
+template <typename T>
+inline constexpr bool kAddressWord = false;
+
+template <typename T>
+  requires kAddressWord<T>
+struct Word<T*> {
+  using type = T*;
+  static constexpr char sigil = 0;
+  static constexpr const char* cType = "void*";
+  static T* from(T* w) { return w; }
+};
+
 template <>
 struct Word<void> {
   static constexpr char sigil = 0;

@@ -1,13 +1,19 @@
 #include "runtime/runtime_modules.h"
 
 #include "language/basic_module.h"
+#include "language/math_commands.h"
+#include "language/string_commands.h"
 #include "language/user_libraries.h"
+#include "platform/input_module.h"
 
 namespace vx {
 
 namespace {
 const RuntimeModule kModules[] = {
     basicModule,
+    mathModule,
+    stringModule,
+    inputModule,
     userLibraryModule,
 };
 }
