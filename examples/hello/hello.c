@@ -25,6 +25,12 @@ void __MAIN(void) {
   volatile float zero = 0.0f;
   say_joined("One over zero: ", __vxStrFromFloat(1.0f / zero));
 
+  /* Math and string commands. */
+  say_joined("Sin 30: ", __vxStrFromFloat(_fsin(30.0f)));
+  say_joined("Upper: ", _fupper(_fmid(__vxStrLoad(&greeting), 7, -1)));
+  say_joined("Hex: ", _fhex(48879));
+  say_joined("A die roll: ", __vxStrFromInt(_frand(1, 6)));
+  say_joined("Today: ", _fcurrentdate());
   __vxStrRelease(greeting);
 
   /* The program and its surroundings. */
