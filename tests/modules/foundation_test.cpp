@@ -14,17 +14,13 @@ using vxtest::modulePath;
 using vxtest::ProgramRun;
 using vxtest::RunOptions;
 using vxtest::runProgram;
+using vxtest::runModule;
 using vxtest::vxrunPath;
 
 namespace {
 
 const std::vector<std::string> kDebug = {"VX_DEBUG=1"};
 
-ProgramRun runModule(const std::string& name, std::vector<std::string> env = kDebug) {
-  RunOptions options;
-  options.environment = std::move(env);
-  return runProgram({vxrunPath(), modulePath(name)}, options);
-}
 
 std::vector<uint8_t> readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -61,14 +57,14 @@ TEST(Programs, EndFromNestedCallsIsSilent) {
 }
 
 TEST(Programs, RuntimeErrorMessages) {
-  ProgramRun run = runModule("runtime_error_long", {});
+  ProgramRun run = runModule("runtime_error_long", {}, {});
   EXPECT_EQ(run.exitStatus, 0);
   std::string expected;
   for (int i = 0; i < 255; ++i) expected += static_cast<char>('a' + i % 26);
   EXPECT_EQ(run.err, "Error!: " + expected + "\n");
   EXPECT_EQ(run.out, "");
 
-  run = runModule("runtime_error_empty", {});
+  run = runModule("runtime_error_empty", {}, {});
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.err, "Error!: \n");
 }
@@ -89,7 +85,7 @@ TEST(Programs, FaultsEndTheProgramWithTheirMessages) {
     EXPECT_EQ(run.out.find("unreachable"), std::string::npos);
   }
   // Without a debugger the message is a box captioned "Error!".
-  ProgramRun run = runModule("divide_by_zero", {});
+  ProgramRun run = runModule("divide_by_zero", {}, {});
   EXPECT_EQ(run.err, "Error!: Integer divide by zero\n");
 }
 

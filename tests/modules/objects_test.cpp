@@ -9,17 +9,10 @@ using vxtest::modulePath;
 using vxtest::ProgramRun;
 using vxtest::RunOptions;
 using vxtest::runProgram;
+using vxtest::runModule;
 using vxtest::vxrunPath;
 
 namespace {
-
-ProgramRun runModule(const std::string& name, const std::vector<std::string>& args = {}) {
-  RunOptions options;
-  options.environment = {"VX_DEBUG=1"};
-  std::vector<std::string> argv = {vxrunPath(), modulePath(name)};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return runProgram(argv, options);
-}
 
 std::string stats(int strings, int objects, int records) {
   return "Active strings :" + std::to_string(strings) + "\nActive objects :" + std::to_string(objects) +

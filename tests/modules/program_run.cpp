@@ -15,6 +15,15 @@ namespace vxtest {
 std::string modulePath(const std::string& name) { return std::string(VX_MODULE_DIR) + "/" + name + ".vxm"; }
 std::string vxrunPath() { return VX_VXRUN; }
 
+ProgramRun runModule(const std::string& name, const std::vector<std::string>& args,
+                     const std::vector<std::string>& environment) {
+  RunOptions options;
+  options.environment = environment;
+  std::vector<std::string> argv = {vxrunPath(), modulePath(name)};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return runProgram(argv, options);
+}
+
 ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& options) {
   int outPipe[2], errPipe[2];
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};

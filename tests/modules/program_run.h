@@ -24,6 +24,11 @@ struct RunOptions {
 
 ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& options = {});
 
+// Runs a test program's module with arguments; by default with the
+// console debugger, so that its log is standard output.
+ProgramRun runModule(const std::string& name, const std::vector<std::string>& args = {},
+                     const std::vector<std::string>& environment = {"VX_DEBUG=1"});
+
 // The module file of a test program by name.
 std::string modulePath(const std::string& name);
 // vxrun's path.
