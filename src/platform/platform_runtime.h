@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/library_calls.h"
 #include "platform/timers.h"
 #include "runtime/handles.h"
 
@@ -61,6 +62,13 @@ class PlatformRuntime {
   Timer* createTimer(int32_t hertz);
   void freeTimer(int32_t handle);
   Timer* timer(int32_t handle) const { return timers_.find(handle); }
+  // Calls an exported function of a dynamic library with (inData, inSize,
+  // outData, outSize); 0 when either cannot be found. Libraries stay loaded
+  // until the platform runtime goes.
+  int32_t callDll(const std::string& library, const std::string& function, void* inData, int32_t inSize,
+                  void* outData, int32_t outSize) {
+    return libraries_.call(library, function, inData, inSize, outData, outSize);
+  }
   const std::string& commandLine() const { return argumentText_; }
   SDL_Window* window() const { return window_; }
   bool running() const { return running_; }
@@ -87,6 +95,7 @@ class PlatformRuntime {
   bool suspended_ = false;
   bool inTransition_ = false;
   HandleSet<Timer> timers_;
+  LibraryCalls libraries_;
   std::unique_ptr<InputSystem> input_;
   bool directInputFullScreen_ = false;
 };

@@ -5,6 +5,9 @@
 #include "language/string_commands.h"
 #include "language/user_libraries.h"
 #include "platform/input_module.h"
+#include "streams/bank_commands.h"
+#include "streams/file_commands.h"
+#include "streams/stream_commands.h"
 
 namespace vx {
 
@@ -13,6 +16,9 @@ const RuntimeModule kModules[] = {
     basicModule,
     mathModule,
     stringModule,
+    streamModule,
+    fileSystemModule,
+    bankModule,
     inputModule,
     userLibraryModule,
 };
