@@ -46,6 +46,25 @@ void __MAIN(void) {
   _ffreetimer(timer);
   say_joined("Ten frames took (ms): ", __vxStrFromInt(_fmillisecs() - start));
 
+  /* Files: a line written, its size, the line read back. */
+  VxString* path = 0;
+  __vxStrStore(&path, __vxStrConcat(_fsystemproperty(__vxStrConst("tempdir")), __vxStrConst("hello.txt")));
+  int out = _fwritefile(__vxStrLoad(&path));
+  _fwriteline(out, __vxStrConst("Written and read back by the example."));
+  _fclosefile(out);
+  say_joined("File size: ", __vxStrFromInt(_ffilesize(__vxStrLoad(&path))));
+  int in = _freadfile(__vxStrLoad(&path));
+  say_joined("Read: ", _freadline(in));
+  _fclosefile(in);
+  _fdeletefile(__vxStrLoad(&path));
+  __vxStrRelease(path);
+
+  /* Banks: raw memory with typed access. */
+  int bank = _fcreatebank(16);
+  _fpokeint(bank, 4, 123456);
+  say_joined("Bank holds: ", __vxStrFromInt(_fpeekint(bank, 4)));
+  _ffreebank(bank);
+
   _fruntimestats();
 
   /* A runtime error ends the program with its message. */
