@@ -43,37 +43,18 @@ int32_t readAvail(int32_t handle) {
   return s ? s->avail() : 0;
 }
 
-int32_t readByte(int32_t handle) {
-  Stream* s = streamOf(handle);
-  if (!s) return 0;
-  uint8_t byte = 0;
-  readValue(s, &byte, 1);
-  return byte;
-}
-
-int32_t readShort(int32_t handle) {
-  Stream* s = streamOf(handle);
-  if (!s) return 0;
-  uint16_t value;
-  readValue(s, &value, 2);
+// A little-endian value of the stream; 0 for a stream that is not there.
+template <typename T>
+T readAs(int32_t handle) {
+  T value{};
+  if (Stream* s = streamOf(handle)) readValue(s, &value, sizeof value);
   return value;
 }
 
-int32_t readInt(int32_t handle) {
-  Stream* s = streamOf(handle);
-  if (!s) return 0;
-  int32_t value;
-  readValue(s, &value, 4);
-  return value;
-}
-
-float readFloat(int32_t handle) {
-  Stream* s = streamOf(handle);
-  if (!s) return 0;
-  float value;
-  readValue(s, &value, 4);
-  return value;
-}
+int32_t readByte(int32_t handle) { return readAs<uint8_t>(handle); }
+int32_t readShort(int32_t handle) { return readAs<uint16_t>(handle); }
+int32_t readInt(int32_t handle) { return readAs<int32_t>(handle); }
+float readFloat(int32_t handle) { return readAs<float>(handle); }
 
 // The length comes from the stream and may be anything: the string grows
 // with the bytes that arrive, never by what the length claims. Bytes that do
