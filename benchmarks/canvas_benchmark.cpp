@@ -1,0 +1,171 @@
+// Canvas drawing at 640 by 480, 32 and 16 bits per pixel: operations per
+// second of Plot, Line, Rect (solid and outline), Oval, Cls, CopyRect,
+// masked blits and WritePixelFast, each fill and blit next to SDL2's
+// software routines (SDL_FillRect, SDL_BlitSurface with and without a
+// colour key) doing the same work on a surface of the same format in the
+// same run. Prints each rate and the ratio canvas / SDL.
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "platform/canvas.h"
+
+namespace {
+
+constexpr int kWidth = 640, kHeight = 480;
+
+struct Box {
+  int x, y, w, h;
+};
+
+// Operations per second of the best of five runs of count operations.
+double rate(int count, const std::function<void(int)>& op) {
+  double best = 1e30;
+  for (int run = 0; run < 5; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < count; ++i) op(i);
+    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    best = std::min(best, s);
+  }
+  return count / best;
+}
+
+void report(const char* what, double canvas, double sdl = 0) {
+  if (sdl > 0)
+    std::printf("  %-26s %14.0f /s   SDL %14.0f /s   ratio %5.2f\n", what, canvas, sdl, canvas / sdl);
+  else
+    std::printf("  %-26s %14.0f /s\n", what, canvas);
+}
+
+void bench(int depth) {
+  const vx::PixelFormat format = depth == 32 ? vx::PixelFormat::xrgb8888() : vx::PixelFormat::rgb565();
+  const Uint32 sdlFormat = depth == 32 ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565;
+  vx::SurfaceContext context;
+  context.frontFormat = format;
+  auto canvas = vx::Canvas::create(nullptr, kWidth, kHeight, 0, context);
+  auto source = vx::Canvas::create(nullptr, kWidth, kHeight, 0, context);
+  auto sprite = vx::Canvas::create(nullptr, 64, 64, 0, context);
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, depth, sdlFormat);
+  SDL_Surface* sdlSource = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, depth, sdlFormat);
+  SDL_Surface* sdlSprite = SDL_CreateRGBSurfaceWithFormat(0, 64, 64, depth, sdlFormat);
+  SDL_SetSurfaceBlendMode(sdlSource, SDL_BLENDMODE_NONE);
+  SDL_SetSurfaceBlendMode(sdlSprite, SDL_BLENDMODE_NONE);
+
+  // The same pictures in both: a pattern to copy and a sprite whose corners
+  // are the mask colour (black).
+  std::mt19937 random(depth);
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) source->setPixelFast(x, y, random());
+  sprite->setColor(0xFFC080);
+  sprite->oval(0, 0, 64, 64, true);
+  for (int y = 0; y < kHeight; ++y)
+    std::memcpy(static_cast<uint8_t*>(sdlSource->pixels) + y * sdlSource->pitch, source->surface().row(y),
+                size_t(kWidth) * format.bytesPerPixel());
+  for (int y = 0; y < 64; ++y)
+    std::memcpy(static_cast<uint8_t*>(sdlSprite->pixels) + y * sdlSprite->pitch, sprite->surface().row(y),
+                size_t(64) * format.bytesPerPixel());
+  const Uint32 sdlColor = SDL_MapRGB(surface->format, 0xFF, 0x80, 0x40);
+  canvas->setColor(0xFF8040);
+
+  std::vector<Box> points(4096), lines(4096), rects(4096), blocks(1024), sprites(4096);
+  for (Box& b : points) b = {int(random() % kWidth), int(random() % kHeight), 1, 1};
+  for (Box& b : lines)
+    b = {int(random() % kWidth), int(random() % kHeight), int(random() % kWidth), int(random() % kHeight)};
+  for (Box& b : rects) b = {int(random() % 540), int(random() % 380), 100, 100};
+  for (Box& b : blocks) b = {int(random() % 384), int(random() % 224), 256, 256};
+  for (Box& b : sprites) b = {int(random() % 576), int(random() % 416), 64, 64};
+
+  std::printf("%d bits per pixel, %dx%d\n", depth, kWidth, kHeight);
+
+  report("Plot", rate(2000000, [&](int i) { const Box& b = points[i & 4095]; canvas->plot(b.x, b.y); }),
+         rate(2000000, [&](int i) {
+           const Box& b = points[i & 4095];
+           SDL_Rect r{b.x, b.y, 1, 1};
+           SDL_FillRect(surface, &r, sdlColor);
+         }));
+  report("Line (random ends)", rate(50000, [&](int i) {
+    const Box& b = lines[i & 4095];
+    canvas->line(b.x, b.y, b.w, b.h);
+  }));
+  report("Rect solid 100x100", rate(20000, [&](int i) {
+           const Box& b = rects[i & 4095];
+           canvas->rect(b.x, b.y, b.w, b.h, true);
+         }),
+         rate(20000, [&](int i) {
+           const Box& b = rects[i & 4095];
+           SDL_Rect r{b.x, b.y, b.w, b.h};
+           SDL_FillRect(surface, &r, sdlColor);
+         }));
+  report("Rect outline 100x100", rate(200000, [&](int i) {
+           const Box& b = rects[i & 4095];
+           canvas->rect(b.x, b.y, b.w, b.h, false);
+         }),
+         rate(200000, [&](int i) {
+           const Box& b = rects[i & 4095];
+           SDL_Rect edges[4] = {{b.x, b.y, b.w, 1}, {b.x, b.y, 1, b.h}, {b.x + b.w - 1, b.y, 1, b.h},
+                                {b.x, b.y + b.h - 1, b.w, 1}};
+           SDL_FillRects(surface, edges, 4, sdlColor);
+         }));
+  report("Oval solid 100x100", rate(20000, [&](int i) {
+    const Box& b = rects[i & 4095];
+    canvas->oval(b.x, b.y, b.w, b.h, true);
+  }));
+  report("Oval outline 100x100", rate(50000, [&](int i) {
+    const Box& b = rects[i & 4095];
+    canvas->oval(b.x, b.y, b.w, b.h, false);
+  }));
+  report("Cls", rate(2000, [&](int) { canvas->cls(); }),
+         rate(2000, [&](int) { SDL_FillRect(surface, nullptr, 0); }));
+  report("CopyRect 256x256", rate(5000, [&](int i) {
+           const Box& b = blocks[i & 1023];
+           canvas->blit(b.x, b.y, *source, b.y, b.x, b.w, b.h, true);
+         }),
+         rate(5000, [&](int i) {
+           const Box& b = blocks[i & 1023];
+           SDL_Rect from{b.y, b.x, b.w, b.h}, to{b.x, b.y, b.w, b.h};
+           SDL_BlitSurface(sdlSource, &from, surface, &to);
+         }));
+  report("Blit 64x64 solid", rate(100000, [&](int i) {
+           const Box& b = sprites[i & 4095];
+           canvas->blit(b.x, b.y, *sprite, 0, 0, 64, 64, true);
+         }),
+         rate(100000, [&](int i) {
+           const Box& b = sprites[i & 4095];
+           SDL_Rect to{b.x, b.y, 64, 64};
+           SDL_BlitSurface(sdlSprite, nullptr, surface, &to);
+         }));
+  SDL_SetColorKey(sdlSprite, SDL_TRUE, 0);
+  report("Blit 64x64 masked", rate(100000, [&](int i) {
+           const Box& b = sprites[i & 4095];
+           canvas->blit(b.x, b.y, *sprite, 0, 0, 64, 64, false);
+         }),
+         rate(100000, [&](int i) {
+           const Box& b = sprites[i & 4095];
+           SDL_Rect to{b.x, b.y, 64, 64};
+           SDL_BlitSurface(sdlSprite, nullptr, surface, &to);
+         }));
+  canvas->lock();
+  report("WritePixelFast", rate(kWidth * kHeight * 10, [&](int i) {
+    canvas->setPixelFast(i & 511, (i >> 9) % kHeight, uint32_t(i));
+  }));
+  canvas->unlock();
+
+  SDL_FreeSurface(sdlSprite);
+  SDL_FreeSurface(sdlSource);
+  SDL_FreeSurface(surface);
+}
+
+}  // namespace
+
+int main() {
+  bench(32);
+  bench(16);
+  return 0;
+}
