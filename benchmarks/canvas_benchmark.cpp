@@ -3,7 +3,9 @@
 // masked blits and WritePixelFast, each fill and blit next to SDL2's
 // software routines (SDL_FillRect, SDL_BlitSurface with and without a
 // colour key) doing the same work on a surface of the same format in the
-// same run. Prints each rate and the ratio canvas / SDL.
+// same run. Prints each rate and the ratio canvas / SDL, then the cost of
+// Flip per frame in a window of each depth (headless under SDL's dummy
+// driver unless a display is there).
 
 #include <SDL.h>
 
@@ -16,6 +18,8 @@
 #include <vector>
 
 #include "platform/canvas.h"
+#include "platform/graphics_device.h"
+#include "platform/platform_runtime.h"
 
 namespace {
 
@@ -162,10 +166,32 @@ void bench(int depth) {
   SDL_FreeSurface(surface);
 }
 
+// Each frame draws one pixel, so every Flip presents.
+void benchFlip(vx::PlatformRuntime& platform, int depth) {
+  vx::GraphicsDevice* device = platform.openGraphics(kWidth, kHeight, depth, 0, vx::kGraphicsWindowed);
+  if (!device) {
+    std::printf("  Flip at %d bits: no mode\n", depth);
+    return;
+  }
+  vx::Canvas& back = device->backCanvas();
+  const double perSecond = rate(200, [&](int i) {
+    back.plot(i % kWidth, 0);
+    platform.flip(false);
+  });
+  std::printf("  Flip %d bits                %10.3f ms a frame\n", depth, 1000.0 / perSecond);
+  platform.closeGraphics();
+}
+
 }  // namespace
 
 int main() {
   bench(32);
   bench(16);
+  vx::PlatformRuntime* platform = vx::PlatformRuntime::create("", nullptr);
+  if (!platform) return 1;
+  std::printf("Presentation, %dx%d window\n", kWidth, kHeight);
+  benchFlip(*platform, 32);
+  benchFlip(*platform, 16);
+  platform->destroy();
   return 0;
 }

@@ -65,6 +65,29 @@ void __MAIN(void) {
   say_joined("Bank holds: ", __vxStrFromInt(_fpeekint(bank, 4)));
   _ffreebank(bank);
 
+  /* Graphics: a window of its own, a second of animation drawn on the
+     back buffer and flipped, and the last frame saved as a BMP file. */
+  _fgraphics(320, 240, 32, 2);
+  _fsetbuffer(_fbackbuffer());
+  _fclscolor(16, 24, 64);
+  for (int frame = 0; frame < 60; ++frame) {
+    _fcls();
+    _fcolor(255, 200, 0);
+    _foval(20 + frame * 4, 90, 40, 40, 1);
+    _fcolor(255, 255, 255);
+    _frect(10, 10, 300, 220, 0);
+    _fline(10, 10, 310, 230);
+    for (int x = 0; x < 256; ++x) _fwritepixelfast(32 + x, 200, (x << 16) | (255 - x), 0);
+    _fflip(1);
+  }
+  VxString* picture = 0;
+  __vxStrStore(&picture, __vxStrConcat(_fsystemproperty(__vxStrConst("tempdir")), __vxStrConst("hello.bmp")));
+  if (_fsavebuffer(_fbackbuffer(), __vxStrLoad(&picture)))
+    say_joined("Last frame saved as ", __vxStrLoad(&picture));
+  __vxStrRelease(picture);
+  say_joined("Graphics mode: ", __vxStrConcat(__vxStrConcat(__vxStrFromInt(_fgraphicswidth()), __vxStrConst(" x ")),
+                                              __vxStrFromInt(_fgraphicsheight())));
+
   _fruntimestats();
 
   /* A runtime error ends the program with its message. */

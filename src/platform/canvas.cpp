@@ -57,6 +57,16 @@ void Canvas::useSurface(Surface* surface) {
   height_ = surface->height();
 }
 
+void Canvas::exchangeSurfaces(Canvas& other) {
+  assert(main_->otherFaces().empty() && other.main_->otherFaces().empty());
+  std::swap(main_, other.main_);
+  for (Canvas* c : {this, &other}) {
+    for (Surface*& face : c->faces_) face = c->main_.get();
+    c->useSurface(c->main_.get());
+    c->bumpModCount(1);
+  }
+}
+
 // Settings
 
 void Canvas::setViewport(int32_t x, int32_t y, int32_t width, int32_t height) {

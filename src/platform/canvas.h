@@ -154,6 +154,9 @@ class Canvas {
   uint8_t* bits() const { return bits_; }
   int32_t pitch() const { return pitch_; }
   const std::shared_ptr<Surface>& mainSurface() const { return main_; }
+  // Page flipping: the two canvases exchange their pixel memory and keep
+  // their settings. Neither may be a cube map.
+  void exchangeSurfaces(Canvas& other);
 
   // Display loss. Canvas memory is never lost, so there is nothing to copy
   // away or back; the calls exist for the graphics device's focus handling.

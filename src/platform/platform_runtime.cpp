@@ -4,8 +4,11 @@
 #include <atomic>
 
 #include "platform/clock.h"
+#include "platform/graphics_device.h"
 #include "platform/input_system.h"
 #include "platform/message_box.h"
+#include "platform/repaint_timer.h"
+#include "platform/window_presenter.h"
 #include "runtime/debugger.h"
 
 namespace vx {
@@ -15,7 +18,7 @@ uint32_t PlatformRuntime::firstPrivateEvent_ = 0;
 
 namespace {
 
-enum PrivateEvent : uint32_t { MsgSuspend = 0, MsgResume = 1, MsgEnd = 2 };
+enum PrivateEvent : uint32_t { MsgSuspend = 0, MsgResume = 1, MsgEnd = 2, MsgRepaint = 3, kPrivateEvents = 4 };
 
 // Requests may come from another thread; they are taken only while a
 // platform runtime exists.
@@ -37,7 +40,7 @@ PlatformRuntime* PlatformRuntime::create(const char* argumentText, Debugger* deb
   if (current_) return nullptr;
   if (!openVideo()) return nullptr;
   if (firstPrivateEvent_ == 0) {
-    firstPrivateEvent_ = SDL_RegisterEvents(3);
+    firstPrivateEvent_ = SDL_RegisterEvents(kPrivateEvents);
     if (firstPrivateEvent_ == static_cast<uint32_t>(-1)) {
       firstPrivateEvent_ = 0;
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -53,6 +56,7 @@ PlatformRuntime* PlatformRuntime::create(const char* argumentText, Debugger* deb
   platform->window_ = window;
   platform->debugger_ = debugger;
   platform->argumentText_ = argumentText ? argumentText : "";
+  platform->drivers_ = listGraphicsDrivers();
   current_ = platform;
   acceptingRequests = true;
   return platform;
@@ -62,11 +66,13 @@ void PlatformRuntime::destroy() {
   if (current_ != this) return;
   acceptingRequests = false;
   timers_.clear([](Timer* t) { delete t; });
+  closeGraphics();
   closeInput();
+  presenter_.reset();
   SDL_DestroyWindow(window_);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   // Requests posted too late must not reach a later run.
-  SDL_FlushEvents(firstPrivateEvent_, firstPrivateEvent_ + MsgEnd);
+  SDL_FlushEvents(firstPrivateEvent_, firstPrivateEvent_ + kPrivateEvents - 1);
   current_ = nullptr;
   delete this;
 }
@@ -81,6 +87,7 @@ void PlatformRuntime::post(uint32_t offset) {
 void PlatformRuntime::requestSuspend() { post(MsgSuspend); }
 void PlatformRuntime::requestResume() { post(MsgResume); }
 void PlatformRuntime::requestEnd() { post(MsgEnd); }
+void PlatformRuntime::requestRepaint() { post(MsgRepaint); }
 
 bool PlatformRuntime::idle() {
   if (input_) input_->playBack();
@@ -110,7 +117,7 @@ bool PlatformRuntime::delay(int32_t milliseconds) {
 }
 
 void PlatformRuntime::handle(const SDL_Event& event) {
-  if (event.type >= firstPrivateEvent_ && event.type <= firstPrivateEvent_ + MsgEnd) {
+  if (event.type >= firstPrivateEvent_ && event.type < firstPrivateEvent_ + kPrivateEvents) {
     switch (event.type - firstPrivateEvent_) {
       case MsgSuspend:
         suspend();
@@ -122,6 +129,9 @@ void PlatformRuntime::handle(const SDL_Event& event) {
         debugger_ = nullptr;
         running_ = false;
         break;
+      case MsgRepaint:
+        if (graphics_ && displayKind_ != DisplayKind::FullScreen) present();
+        break;
     }
     return;
   }
@@ -131,9 +141,10 @@ void PlatformRuntime::handle(const SDL_Event& event) {
       handleCloseRequest();
       break;
     case SDL_WINDOWEVENT:
-      if (event.window.event == SDL_WINDOWEVENT_CLOSE) handleCloseRequest();
-      // Keys held while the window loses focus would never be released.
-      if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && input_) input_->resetAll();
+      handleWindowEvent(event.window);
+      break;
+    case SDL_MOUSEMOTION:
+      if (input_ && !suspended_) handleMouseMotion(event.motion);
       break;
     default:
       if (input_ && !suspended_) input_->handleEvent(event);
@@ -154,6 +165,11 @@ void PlatformRuntime::suspend() {
   if (input_) input_->resetAll();
   suspended_ = true;
   inTransition_ = false;
+  // A suspended full-screen program gives the desktop back.
+  if (displayKind_ == DisplayKind::FullScreen) {
+    SDL_ShowCursor(SDL_ENABLE);
+    SDL_MinimizeWindow(window_);
+  }
   if (debugger_) debugger_->onStop();
 }
 
@@ -163,6 +179,11 @@ void PlatformRuntime::resume() {
   if (input_) input_->resetAll();
   suspended_ = false;
   inTransition_ = false;
+  if (displayKind_ == DisplayKind::FullScreen) {
+    SDL_RestoreWindow(window_);
+    SDL_RaiseWindow(window_);
+    SDL_ShowCursor(SDL_DISABLE);
+  }
   if (debugger_) debugger_->onRun();
 }
 
@@ -230,11 +251,6 @@ void PlatformRuntime::closeInput() {
   if (!input_) return;
   input_->resetAll();
   input_.reset();
-}
-
-void PlatformRuntime::moveMouse(int32_t, int32_t) {
-  // The pointer is moved within a graphics mode's window; without one there
-  // is nothing to move it in.
 }
 
 void PlatformRuntime::enableDirectInput(bool enable) {

@@ -8,15 +8,27 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/graphics_drivers.h"
 #include "platform/library_calls.h"
 #include "platform/timers.h"
+#include "platform/vertical_blank.h"
 #include "runtime/handles.h"
 
 namespace vx {
 
 class Debugger;
+class GraphicsDevice;
 class InputSystem;
+class RepaintTimer;
+class WindowPresenter;
+
+// What the window shows.
+enum class DisplayKind { None = 0, ScaledWindow = 1, Window = 2, FullScreen = 3 };
+
+// Flags of openGraphics.
+enum GraphicsFlags : int32_t { kGraphicsWindowed = 1, kGraphicsScaled = 2, kGraphicsThreeD = 4 };
 
 class PlatformRuntime {
  public:
@@ -44,8 +56,32 @@ class PlatformRuntime {
   static void requestSuspend();
   static void requestResume();
   static void requestEnd();
+  // Asks the main thread to copy the front canvas into the window.
+  static void requestRepaint();
 
   void setTitle(const std::string& title, const std::string& closePrompt);
+
+  // Graphics drivers (the displays) and their modes.
+  int countGraphicsDrivers();
+  const GraphicsDriver* graphicsDriver(int index) const;
+  // The primary display can show a windowed 3D mode.
+  bool windowed3D() const;
+
+  // The graphics mode: null when one is open already or the mode cannot be
+  // opened. A windowed mode opens on the primary display.
+  GraphicsDevice* openGraphics(int width, int height, int depth, int driver, int32_t flags);
+  void closeGraphics();
+  GraphicsDevice* graphics() const { return graphics_.get(); }
+  DisplayKind displayKind() const { return displayKind_; }
+  // Shows the back buffer's picture, first waiting for a vertical blank when
+  // vwait is set.
+  void flip(bool vwait);
+  // Copies the front canvas into the window.
+  void present();
+  // Frames copied into the window so far.
+  uint32_t framesPresented() const;
+  void waitForVerticalBlank() const { blank_.wait(); }
+  int32_t scanLine() const { return blank_.scanLine(); }
 
   // The input devices; null until opened, at most one.
   InputSystem* openInput();
@@ -82,6 +118,13 @@ class PlatformRuntime {
   void suspend();
   void resume();
   static void post(uint32_t offset);
+  void handleWindowEvent(const SDL_WindowEvent& event);
+  void handleMouseMotion(const SDL_MouseMotionEvent& event);
+  bool openWindowed(int width, int height, int depth, int32_t flags);
+  bool openFullScreen(int width, int height, int depth, const GraphicsDriver& driver, int32_t flags);
+  void restoreWindowAfterFullScreen();
+  // The client area and where the canvas is shown in it, in window points.
+  SDL_Rect canvasPlacement() const;
 
   static PlatformRuntime* current_;
   static uint32_t firstPrivateEvent_;
@@ -98,6 +141,17 @@ class PlatformRuntime {
   LibraryCalls libraries_;
   std::unique_ptr<InputSystem> input_;
   bool directInputFullScreen_ = false;
+
+  std::vector<GraphicsDriver> drivers_;
+  bool allDriversListed_ = false;
+  std::unique_ptr<GraphicsDevice> graphics_;
+  DisplayKind displayKind_ = DisplayKind::None;
+  bool letterboxed_ = false;  // full-screen over a desktop of another size
+  std::unique_ptr<WindowPresenter> presenter_;
+  std::unique_ptr<RepaintTimer> repaintTimer_;
+  uint32_t lastShownModCount_ = 0;
+  VerticalBlank blank_{60, 300};
+  SDL_Rect savedWindow_{};
 };
 
 }  // namespace vx

@@ -25,12 +25,23 @@ class HandleSet {
     live_.insert(object);
     return handleOf(object);
   }
-  void remove(T* object) { live_.erase(object); }
+  void remove(T* object) {
+    if (object == recent_) recent_ = nullptr;
+    live_.erase(object);
+  }
   bool contains(int32_t handle) const { return live_.count(objectOf(handle)) != 0; }
   size_t size() const { return live_.size(); }
 
   // The live object of a handle, or null.
-  T* find(int32_t handle) const { return contains(handle) ? objectOf(handle) : nullptr; }
+  // The handle found last is remembered: commands called in a loop with the
+  // same handle skip the lookup.
+  T* find(int32_t handle) const {
+    T* object = objectOf(handle);
+    if (object && object == recent_) return object;
+    if (!live_.count(object)) return nullptr;
+    recent_ = object;
+    return object;
+  }
 
   // The live object of a handle; an unknown one raises message when
   // debugging and gives null otherwise.
@@ -45,6 +56,7 @@ class HandleSet {
   void clear(Release release) {
     std::vector<T*> objects(live_.begin(), live_.end());
     live_.clear();
+    recent_ = nullptr;
     for (T* object : objects) release(object);
   }
 
@@ -53,6 +65,7 @@ class HandleSet {
  private:
   static T* objectOf(int32_t handle) { return reinterpret_cast<T*>(static_cast<uintptr_t>(static_cast<uint32_t>(handle))); }
   std::unordered_set<T*> live_;
+  mutable T* recent_ = nullptr;
 };
 
 }  // namespace vx

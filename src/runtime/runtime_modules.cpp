@@ -4,6 +4,7 @@
 #include "language/math_commands.h"
 #include "language/string_commands.h"
 #include "language/user_libraries.h"
+#include "lib2d/graphics_module.h"
 #include "platform/input_module.h"
 #include "streams/bank_commands.h"
 #include "streams/file_commands.h"
@@ -19,6 +20,7 @@ const RuntimeModule kModules[] = {
     streamModule,
     fileSystemModule,
     bankModule,
+    graphicsModule,
     inputModule,
     userLibraryModule,
 };

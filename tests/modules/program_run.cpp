@@ -5,8 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 
 extern char** environ;
 
@@ -93,6 +96,16 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& op
   if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
   return run;
+}
+
+ScratchDir::ScratchDir() {
+  std::string pattern = ::testing::TempDir() + "vxscratchXXXXXX";
+  if (mkdtemp(pattern.data())) path_ = std::filesystem::canonical(pattern).string();
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace vxtest

@@ -29,6 +29,20 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& op
 ProgramRun runModule(const std::string& name, const std::vector<std::string>& args = {},
                      const std::vector<std::string>& environment = {"VX_DEBUG=1"});
 
+// A directory of its own for one test, removed with everything in it.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
 // The module file of a test program by name.
 std::string modulePath(const std::string& name);
 // vxrun's path.

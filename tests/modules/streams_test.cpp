@@ -17,34 +17,18 @@ using vxtest::modulePath;
 using vxtest::ProgramRun;
 using vxtest::RunOptions;
 using vxtest::runProgram;
+using vxtest::ScratchDir;
 using vxtest::vxrunPath;
 namespace fs = std::filesystem;
 
 namespace {
-
-class Scratch {
- public:
-  Scratch() {
-    std::string pattern = ::testing::TempDir() + "vxfilesXXXXXX";
-    if (mkdtemp(pattern.data())) path_ = fs::canonical(pattern).string();
-  }
-  ~Scratch() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 std::string fileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-ProgramRun runIn(const Scratch& dir, const std::string& program, std::vector<std::string> env) {
+ProgramRun runIn(const ScratchDir& dir, const std::string& program, std::vector<std::string> env) {
   RunOptions options;
   env.push_back("VX_TEST_DIR=" + dir.path());
   options.environment = std::move(env);
@@ -70,7 +54,7 @@ std::vector<std::string> takeLines(std::string& out, const std::string& prefix) 
 }  // namespace
 
 TEST(FilePrograms, FilesAndDirectoriesThroughWindowsStylePaths) {
-  Scratch dir;
+  ScratchDir dir;
   ProgramRun run = runIn(dir, "files", {"VX_DEBUG=1"});
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.err, "Program has ended\n");
@@ -121,7 +105,7 @@ TEST(FilePrograms, FilesLeftOpenAreWrittenOutHoweverTheProgramEnds) {
                  {"2", false, "Error!: stopped here\n"},
                  {"3", false, "Error!: Memory access violation\n"}};
   for (const Ending& e : endings) {
-    Scratch dir;
+    ScratchDir dir;
     std::ofstream(dir / "existing.bin", std::ios::binary) << "12345678";
     std::vector<std::string> env{std::string("VX_END=") + e.how};
     if (e.debug) env.push_back("VX_DEBUG=1");
@@ -136,7 +120,7 @@ TEST(FilePrograms, FilesLeftOpenAreWrittenOutHoweverTheProgramEnds) {
 }
 
 TEST(BankPrograms, BanksStreamsAndLibraryCalls) {
-  Scratch dir;
+  ScratchDir dir;
   // A Windows library name in another case: found as lib<name>.so.
   std::string library = fs::path(VX_CALL_LIB).parent_path().string() + "/VXCallTest.DLL";
   ProgramRun run = runIn(dir, "banks", {"VX_DEBUG=1", "VX_CALL_LIB=" + library});
@@ -171,7 +155,7 @@ TEST(StreamPrograms, BadArgumentsAreReportedWhenDebuggingAndRefusedOtherwise) {
                 {15, "vxBank does not exist", 0},    {16, "File does not exist", 0},
                 {17, "Stream does not exist", 0},    {18, "vxBank does not exist", -1}};
   for (const Check& c : checks) {
-    Scratch dir;
+    ScratchDir dir;
     std::string which = "VX_CASE=" + std::to_string(c.which);
     ProgramRun run = runIn(dir, "stream_checks", {"VX_DEBUG=1", which});
     EXPECT_EQ(run.exitStatus, 0) << c.which;

@@ -1,0 +1,50 @@
+#pragma once
+// The 2D graphics module: the open mode's device, the current buffer, and
+// the drawing state that survives buffer changes (colours, font, the
+// transform filter), shared by every 2D command.
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/graphics_drivers.h"
+#include "runtime/runtime_modules.h"
+
+namespace vx {
+
+class Canvas;
+class CanvasFont;
+class GraphicsDevice;
+
+extern const RuntimeModule graphicsModule;
+
+struct GraphicsState {
+  GraphicsDevice* device = nullptr;  // null only after a mode failed to open
+  Canvas* current = nullptr;
+  bool userGraphics = false;  // the program has set a mode
+  uint32_t drawColor = 0xFFFFFFFF;
+  uint32_t clearColor = 0;
+  CanvasFont* font = nullptr;
+  int selectedDriver = 0;
+  std::vector<DisplayMode> modes;  // made by CountGfxModes and CountGfxModes3D
+  bool transformFilter = true;
+};
+
+GraphicsState& graphics();
+
+// The canvas of a buffer handle; an unknown one raises "Buffer does not
+// exist" while debugging and gives null otherwise.
+Canvas* bufferOf(int32_t handle);
+// The same, with 0 meaning the current buffer.
+Canvas* bufferOrCurrent(int32_t handle);
+// Makes the canvas current, with the origin at (0, 0), the viewport the
+// whole canvas, and the module's colours and font.
+void setBuffer(Canvas& canvas);
+
+// Opens a mode (closing the open one) with openGraphics flags; raises
+// "Unable to set graphics mode" when it cannot be opened. The front buffer
+// becomes current, or the back buffer with backCurrent.
+void openMode(int width, int height, int depth, int32_t flags, bool backCurrent);
+// Back to the default 400 by 300 window.
+void endGraphics();
+
+}  // namespace vx

@@ -1,0 +1,90 @@
+#include "platform/window_presenter.h"
+
+#include <algorithm>
+
+#include "platform/canvas.h"
+
+namespace vx {
+
+namespace {
+
+// The SDL layout of a canvas format, or 0 when the pixels must be converted.
+uint32_t sdlFormatOf(const PixelFormat& f) {
+  if (f == PixelFormat::rgb565()) return SDL_PIXELFORMAT_RGB565;
+  if (f == PixelFormat::rgb555()) return SDL_PIXELFORMAT_RGB555;
+  if (f == PixelFormat::rgb888()) return SDL_PIXELFORMAT_BGR24;  // bytes B, G, R
+  if (f == PixelFormat::xrgb8888() || f == PixelFormat::argb8888()) return SDL_PIXELFORMAT_RGB888;
+  return 0;
+}
+
+}  // namespace
+
+SDL_Rect letterboxRect(int width, int height, int outWidth, int outHeight) {
+  if (int64_t(outWidth) * height > int64_t(outHeight) * width) {
+    const int w = static_cast<int>(int64_t(outHeight) * width / height);
+    return {(outWidth - w) / 2, 0, w, outHeight};
+  }
+  const int h = static_cast<int>(int64_t(outWidth) * height / width);
+  return {0, (outHeight - h) / 2, outWidth, h};
+}
+
+WindowPresenter::~WindowPresenter() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+}
+
+bool WindowPresenter::prepare(int width, int height, uint32_t format) {
+  if (!renderer_) {
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_) return false;
+  }
+  if (texture_ && textureWidth_ == width && textureHeight_ == height && textureFormat_ == format) return true;
+  if (texture_) SDL_DestroyTexture(texture_);
+  texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, width, height);
+  if (!texture_) return false;
+  SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+  textureWidth_ = width;
+  textureHeight_ = height;
+  textureFormat_ = format;
+  return true;
+}
+
+bool WindowPresenter::present(const Canvas& canvas, PresentFit fit, const uint16_t (*ramps)[256]) {
+  const int width = canvas.width(), height = canvas.height();
+  const uint32_t direct = ramps ? 0 : sdlFormatOf(canvas.format());
+  if (!prepare(width, height, direct ? direct : SDL_PIXELFORMAT_RGB888)) return false;
+
+  if (direct) {
+    SDL_UpdateTexture(texture_, nullptr, canvas.bits(), canvas.pitch());
+  } else {
+    converted_.resize(size_t(width) * height);
+    const PixelFormat& format = canvas.format();
+    const int bytes = format.bytesPerPixel();
+    uint32_t* out = converted_.data();
+    for (int y = 0; y < height; ++y) {
+      const uint8_t* p = canvas.bits() + static_cast<intptr_t>(y) * canvas.pitch();
+      for (int x = 0; x < width; ++x, p += bytes) {
+        uint32_t argb = format.read(p);
+        if (ramps)
+          argb = uint32_t(ramps[0][(argb >> 16) & 255] >> 8) << 16 | uint32_t(ramps[1][(argb >> 8) & 255] >> 8) << 8 |
+                 (ramps[2][argb & 255] >> 8);
+        *out++ = argb;
+      }
+    }
+    SDL_UpdateTexture(texture_, nullptr, converted_.data(), width * 4);
+  }
+
+  int outWidth = 0, outHeight = 0;
+  SDL_GetRendererOutputSize(renderer_, &outWidth, &outHeight);
+  shown_ = fit == PresentFit::Letterbox ? letterboxRect(width, height, outWidth, outHeight)
+                                        : SDL_Rect{0, 0, outWidth, outHeight};
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  SDL_RenderCopy(renderer_, texture_, nullptr, &shown_);
+  SDL_RenderPresent(renderer_);
+  ++frames_;
+  return true;
+}
+
+}  // namespace vx
