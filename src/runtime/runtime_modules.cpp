@@ -8,6 +8,8 @@
 #include "platform/input_module.h"
 #include "streams/bank_commands.h"
 #include "streams/file_commands.h"
+#include "streams/multiplayer_commands.h"
+#include "streams/network_commands.h"
 #include "streams/stream_commands.h"
 
 namespace vx {
@@ -18,10 +20,12 @@ const RuntimeModule kModules[] = {
     mathModule,
     stringModule,
     streamModule,
+    socketsModule,
     fileSystemModule,
     bankModule,
     graphicsModule,
     inputModule,
+    multiplayModule,
     userLibraryModule,
 };
 }
