@@ -68,10 +68,22 @@ void __MAIN(void) {
   /* Graphics: a window of its own, a second of animation drawn on the
      back buffer and flipped, and the last frame saved as a BMP file. */
   _fgraphics(320, 240, 32, 2);
+  /* An image drawn once and turned, and text in an installed font. */
+  int ball = _fcreateimage(24, 24, 1);
+  _fsetbuffer(_fimagebuffer(ball, 0));
+  _fcolor(0, 220, 120);
+  _foval(0, 0, 24, 12, 1);
+  _fmidhandle(ball);
+  _frotateimage(ball, 30.0f);
+  int font = _floadfont(__vxStrConst("arial"), 18, 1, 0, 0);
   _fsetbuffer(_fbackbuffer());
+  _fsetfont(font);
   _fclscolor(16, 24, 64);
   for (int frame = 0; frame < 60; ++frame) {
     _fcls();
+    _fcolor(255, 255, 255);
+    _ftext(160, 24, __vxStrConst("Hello from Vexel Basic"), 1, 0);
+    _fdrawimage(ball, 300 - frame * 4, 160, 0);
     _fcolor(255, 200, 0);
     _foval(20 + frame * 4, 90, 40, 40, 1);
     _fcolor(255, 255, 255);

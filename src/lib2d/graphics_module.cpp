@@ -1,5 +1,6 @@
 #include "lib2d/graphics_module.h"
 
+#include "lib2d/images.h"
 #include "platform/graphics_device.h"
 #include "platform/platform_runtime.h"
 #include "runtime/errors.h"
@@ -7,6 +8,7 @@
 namespace vx {
 
 void linkGraphicsCommands(Registry& r);
+void linkTextCommands(Registry& r);
 
 namespace {
 
@@ -18,7 +20,28 @@ PlatformRuntime& platform() { return *PlatformRuntime::current(); }
 void resetDrawing() {
   state.drawColor = 0xFFFFFFFF;
   state.clearColor = 0;
-  state.font = nullptr;
+  state.font = state.device ? state.device->defaultFont() : nullptr;
+}
+
+// What a mode change takes away before the mode closes: every image and
+// the console's scratch canvas.
+void releaseModeObjects() {
+  freeAllImages();
+  if (state.device) state.device->freeCanvas(state.inputScratch);
+  state.inputScratch = nullptr;
+}
+
+void closeMode() {
+  releaseModeObjects();
+  state.current = nullptr;
+  state.device = nullptr;
+  platform().closeGraphics();
+}
+
+void link(Registry& r) {
+  linkGraphicsCommands(r);
+  linkImageCommands(r);
+  linkTextCommands(r);
 }
 
 bool openDefaultWindow() {
@@ -38,11 +61,7 @@ bool create() {
   return true;
 }
 
-void destroy() {
-  state.current = nullptr;
-  state.device = nullptr;
-  platform().closeGraphics();
-}
+void destroy() { closeMode(); }
 
 }  // namespace
 
@@ -55,8 +74,11 @@ Canvas* bufferOf(int32_t handle) {
 
 Canvas* bufferOrCurrent(int32_t handle) { return handle ? bufferOf(handle) : state.current; }
 
+Font* currentFont() { return state.font; }
+
 void setBuffer(Canvas& canvas) {
   state.current = &canvas;
+  state.cursorX = state.cursorY = 0;
   canvas.setOrigin(0, 0);
   canvas.setViewport(0, 0, canvas.width(), canvas.height());
   canvas.setColor(state.drawColor);
@@ -65,9 +87,7 @@ void setBuffer(Canvas& canvas) {
 }
 
 void openMode(int width, int height, int depth, int32_t flags, bool backCurrent) {
-  state.current = nullptr;
-  state.device = nullptr;
-  platform().closeGraphics();
+  closeMode();
   state.device = platform().openGraphics(width, height, depth, state.selectedDriver, flags);
   idleOrEnd();
   if (!state.device) raiseError("Unable to set graphics mode");
@@ -77,10 +97,9 @@ void openMode(int width, int height, int depth, int32_t flags, bool backCurrent)
 }
 
 void endGraphics() {
+  releaseModeObjects();
   if (!state.userGraphics) return;
-  state.current = nullptr;
-  state.device = nullptr;
-  platform().closeGraphics();
+  closeMode();
   openDefaultWindow();
   idleOrEnd();
   if (!state.device) raiseError("Unable to set graphics mode");
@@ -89,6 +108,6 @@ void endGraphics() {
   setBuffer(state.device->frontCanvas());
 }
 
-const RuntimeModule graphicsModule{"graphics", create, destroy, linkGraphicsCommands};
+const RuntimeModule graphicsModule{"graphics", create, destroy, link};
 
 }  // namespace vx

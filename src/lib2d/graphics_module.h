@@ -12,7 +12,7 @@
 namespace vx {
 
 class Canvas;
-class CanvasFont;
+class Font;
 class GraphicsDevice;
 
 extern const RuntimeModule graphicsModule;
@@ -23,10 +23,15 @@ struct GraphicsState {
   bool userGraphics = false;  // the program has set a mode
   uint32_t drawColor = 0xFFFFFFFF;
   uint32_t clearColor = 0;
-  CanvasFont* font = nullptr;
+  Font* font = nullptr;
   int selectedDriver = 0;
   std::vector<DisplayMode> modes;  // made by CountGfxModes and CountGfxModes3D
   bool transformFilter = true;
+  bool autoMidHandle = false;  // new image frames get their centre as handle
+  // The console: its cursor in front-buffer pixels, and the canvas Input
+  // keeps the line's background in.
+  int32_t cursorX = 0, cursorY = 0;
+  Canvas* inputScratch = nullptr;
 };
 
 GraphicsState& graphics();
@@ -46,5 +51,7 @@ void setBuffer(Canvas& canvas);
 void openMode(int width, int height, int depth, int32_t flags, bool backCurrent);
 // Back to the default 400 by 300 window.
 void endGraphics();
+// The font text is drawn in: the current one, or the mode's default font.
+Font* currentFont();
 
 }  // namespace vx

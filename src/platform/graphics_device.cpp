@@ -42,10 +42,15 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(int width, int height, in
   for (int c = 0; c < 3; ++c)
     for (int i = 0; i < 256; ++i) device->ramps_[c][i] = static_cast<uint16_t>(gammaControl ? i * 257 : i);
   std::memcpy(device->shownRamps_, device->ramps_, sizeof device->ramps_);
+  device->defaultFont_ = device->loadFont("courier", 12, 0);
+  device->front_->setFont(device->defaultFont_);
+  device->back_->setFont(device->defaultFont_);
   return device;
 }
 
 GraphicsDevice::~GraphicsDevice() {
+  // Fonts first: they hand their canvases back.
+  fonts_.clear([](Font* f) { delete f; });
   Canvas* front = front_.get();
   Canvas* back = back_.get();
   canvases_.clear([&](Canvas* c) {
@@ -76,6 +81,20 @@ void GraphicsDevice::freeCanvas(Canvas* canvas) {
   if (!canvases_.find(HandleSet<Canvas>::handleOf(canvas))) return;
   canvases_.remove(canvas);
   delete canvas;
+}
+
+Font* GraphicsDevice::loadFont(const std::string& name, int height, int32_t flags) {
+  std::unique_ptr<Font> font = Font::load(*this, name, height, flags);
+  if (!font) return nullptr;
+  Font* f = font.release();
+  fonts_.add(f);
+  return f;
+}
+
+void GraphicsDevice::freeFont(Font* font) {
+  if (!font || font == defaultFont_ || !fonts_.find(HandleSet<Font>::handleOf(font))) return;
+  fonts_.remove(font);
+  delete font;
 }
 
 void GraphicsDevice::stretchCopy(Canvas& dest, int x, int y, int width, int height, Canvas& source, int sourceX,

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/canvas.h"
+#include "platform/font.h"
 #include "runtime/handles.h"
 
 namespace vx {
@@ -46,6 +47,16 @@ class GraphicsDevice {
   // Frees a canvas of the set; the front and back canvases stay.
   void freeCanvas(Canvas* canvas);
 
+  // Fonts: the default font ("courier", 12 pixels, given to the front and
+  // back canvases) and those loaded since, freed with the device.
+  Font* defaultFont() const { return defaultFont_; }
+  Font* loadFont(const std::string& name, int height, int32_t flags);
+  // The font of a handle; an unknown one raises "Font does not exist" when
+  // debugging and gives null otherwise.
+  Font* font(int32_t handle) const { return fonts_.get(handle, "Font does not exist"); }
+  // Frees a loaded font; the default font stays.
+  void freeFont(Font* font);
+
   // Copies the source rectangle into the destination rectangle, nearest
   // pixel; a negative sourceHeight walks the source upwards.
   void stretchCopy(Canvas& dest, int x, int y, int width, int height, Canvas& source, int sourceX, int sourceY,
@@ -72,6 +83,8 @@ class GraphicsDevice {
   std::unique_ptr<Canvas> back_;
   SurfaceContext context_;
   HandleSet<Canvas> canvases_;
+  HandleSet<Font> fonts_;
+  Font* defaultFont_ = nullptr;
   bool gammaControl_ = false;
   uint16_t ramps_[3][256];
   uint16_t shownRamps_[3][256];

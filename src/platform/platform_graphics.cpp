@@ -139,9 +139,14 @@ bool PlatformRuntime::openFullScreen(int width, int height, int depth, const Gra
   return true;
 }
 
+void PlatformRuntime::setPointerVisible(bool visible) {
+  pointerVisible_ = visible;
+  if (displayKind_ != DisplayKind::FullScreen) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
 void PlatformRuntime::restoreWindowAfterFullScreen() {
   SDL_SetWindowFullscreen(window_, 0);
-  SDL_ShowCursor(SDL_ENABLE);
+  SDL_ShowCursor(pointerVisible_ ? SDL_ENABLE : SDL_DISABLE);
   SDL_SetWindowBordered(window_, SDL_TRUE);
   SDL_SetWindowSize(window_, std::max(savedWindow_.w, 1), std::max(savedWindow_.h, 1));
   SDL_SetWindowPosition(window_, savedWindow_.x, savedWindow_.y);

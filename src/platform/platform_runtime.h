@@ -91,6 +91,8 @@ class PlatformRuntime {
   // graphics mode.
   void moveMouse(int32_t x, int32_t y);
   bool directInputEnabled() const { return directInputFullScreen_; }
+  // The system pointer over the window; a full-screen mode always hides it.
+  void setPointerVisible(bool visible);
   void enableDirectInput(bool enable);
 
   // Frame timers live until freed or until the platform runtime goes.
@@ -141,6 +143,7 @@ class PlatformRuntime {
   LibraryCalls libraries_;
   std::unique_ptr<InputSystem> input_;
   bool directInputFullScreen_ = false;
+  bool pointerVisible_ = true;
 
   std::vector<GraphicsDriver> drivers_;
   bool allDriversListed_ = false;

@@ -53,7 +53,7 @@ bool WindowPresenter::prepare(int width, int height, uint32_t format) {
 bool WindowPresenter::present(const Canvas& canvas, PresentFit fit, const uint16_t (*ramps)[256]) {
   const int width = canvas.width(), height = canvas.height();
   const uint32_t direct = ramps ? 0 : sdlFormatOf(canvas.format());
-  if (!prepare(width, height, direct ? direct : SDL_PIXELFORMAT_RGB888)) return false;
+  if (!prepare(width, height, direct ? direct : uint32_t(SDL_PIXELFORMAT_RGB888))) return false;
 
   if (direct) {
     SDL_UpdateTexture(texture_, nullptr, canvas.bits(), canvas.pitch());
