@@ -1,5 +1,6 @@
 #include "lib2d/graphics_module.h"
 
+#include "engine3d/world.h"
 #include "platform/graphics_device.h"
 #include "platform/platform_runtime.h"
 #include "runtime/errors.h"
@@ -39,6 +40,7 @@ bool create() {
 }
 
 void destroy() {
+  endWorld3D();
   state.current = nullptr;
   state.device = nullptr;
   platform().closeGraphics();
@@ -65,6 +67,7 @@ void setBuffer(Canvas& canvas) {
 }
 
 void openMode(int width, int height, int depth, int32_t flags, bool backCurrent) {
+  endWorld3D();
   state.current = nullptr;
   state.device = nullptr;
   platform().closeGraphics();
@@ -74,9 +77,11 @@ void openMode(int width, int height, int depth, int32_t flags, bool backCurrent)
   state.userGraphics = true;
   resetDrawing();
   setBuffer(backCurrent ? state.device->backCanvas() : state.device->frontCanvas());
+  if (flags & kGraphicsThreeD) startWorld3D();
 }
 
 void endGraphics() {
+  endWorld3D();
   if (!state.userGraphics) return;
   state.current = nullptr;
   state.device = nullptr;

@@ -1,5 +1,6 @@
 #include "runtime/runtime_modules.h"
 
+#include "engine3d/world.h"
 #include "language/basic_module.h"
 #include "language/math_commands.h"
 #include "language/string_commands.h"
@@ -22,6 +23,7 @@ const RuntimeModule kModules[] = {
     bankModule,
     graphicsModule,
     inputModule,
+    vexel3dModule,
     userLibraryModule,
 };
 }
