@@ -178,13 +178,10 @@ RuntimeString* entityClass(int32_t handle) {
 
 // Transforms
 
-void positionEntity(int32_t handle, float x, float y, float z, int32_t global) {
-  Entity* entity = entityOf(handle);
-  if (!entity) return;
-  if (global)
-    entity->setWorldPosition({x, y, z});
-  else
-    entity->setLocalPosition({x, y, z});
+// PositionEntity and ScaleEntity: the world or the local setter.
+template <void (Entity::*SetWorld)(Vector), void (Entity::*SetLocal)(Vector)>
+void setEntityVector(int32_t handle, float x, float y, float z, int32_t global) {
+  if (Entity* entity = entityOf(handle)) (entity->*(global ? SetWorld : SetLocal))({x, y, z});
 }
 
 void moveEntity(int32_t handle, float x, float y, float z) {
@@ -201,15 +198,6 @@ void translateEntity(int32_t handle, float x, float y, float z, int32_t global) 
     entity->setWorldPosition(entity->worldPosition() + Vector{x, y, z});
   else
     entity->setLocalPosition(entity->localPosition() + Vector{x, y, z});
-}
-
-void scaleEntity(int32_t handle, float x, float y, float z, int32_t global) {
-  Entity* entity = entityOf(handle);
-  if (!entity) return;
-  if (global)
-    entity->setWorldScale({x, y, z});
-  else
-    entity->setLocalScale({x, y, z});
 }
 
 void rotateEntity(int32_t handle, float pitch, float yaw, float roll, int32_t global) {
@@ -412,10 +400,12 @@ void linkEntityCommands(Registry& r) {
   r.command<"NameEntity%entity$name", nameEntity>();
   r.command<"$EntityName%entity", entityName>();
   r.command<"$EntityClass%entity", entityClass>();
-  r.command<"PositionEntity%entity#x#y#z%global=0", positionEntity>();
+  r.command<"PositionEntity%entity#x#y#z%global=0",
+            setEntityVector<&Entity::setWorldPosition, &Entity::setLocalPosition>>();
   r.command<"MoveEntity%entity#x#y#z", moveEntity>();
   r.command<"TranslateEntity%entity#x#y#z%global=0", translateEntity>();
-  r.command<"ScaleEntity%entity#x_scale#y_scale#z_scale%global=0", scaleEntity>();
+  r.command<"ScaleEntity%entity#x_scale#y_scale#z_scale%global=0",
+            setEntityVector<&Entity::setWorldScale, &Entity::setLocalScale>>();
   r.command<"RotateEntity%entity#pitch#yaw#roll%global=0", rotateEntity>();
   r.command<"TurnEntity%entity#pitch#yaw#roll%global=0", turnEntity>();
   r.command<"PointEntity%entity%target#roll=0", pointEntity>();

@@ -24,6 +24,11 @@ inline ::testing::AssertionResult near(const vx::Matrix& a, const vx::Matrix& b,
   return ::testing::AssertionSuccess();
 }
 
+// A rotation from angles in degrees.
+inline vx::Quat degrees(float pitch, float yaw, float roll) {
+  return vx::rotationFromAngles(pitch * vx::kDegToRad, yaw * vx::kDegToRad, roll * vx::kDegToRad);
+}
+
 // The same rotation: q and -q are.
 inline ::testing::AssertionResult sameRotation(vx::Quat a, vx::Quat b, float tolerance = 1e-5f) {
   return near(vx::matrixFromQuat(a), vx::matrixFromQuat(b), tolerance);

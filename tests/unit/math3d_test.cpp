@@ -12,16 +12,9 @@
 #include "math3d_expect.h"
 
 using namespace vx;
+using vxtest::degrees;
 using vxtest::near;
 using vxtest::sameRotation;
-
-namespace {
-
-Quat degrees(float pitch, float yaw, float roll) {
-  return rotationFromAngles(pitch * kDegToRad, yaw * kDegToRad, roll * kDegToRad);
-}
-
-}  // namespace
 
 TEST(Math3D, ConstantsHaveTheirExactBits) {
   EXPECT_EQ(std::bit_cast<uint32_t>(kRadToDeg), 0x42652EE1u);

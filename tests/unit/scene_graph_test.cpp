@@ -11,14 +11,11 @@
 #include "math3d_expect.h"
 
 using namespace vx;
+using vxtest::degrees;
 using vxtest::near;
 using vxtest::sameRotation;
 
 namespace {
-
-Quat degrees(float pitch, float yaw, float roll) {
-  return rotationFromAngles(pitch * kDegToRad, yaw * kDegToRad, roll * kDegToRad);
-}
 
 Pivot* pivot(Entity* parent = nullptr) {
   Pivot* p = new Pivot;
