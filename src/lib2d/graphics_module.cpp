@@ -1,6 +1,7 @@
 #include "lib2d/graphics_module.h"
 
 #include "lib2d/images.h"
+#include "engine3d/world.h"
 #include "platform/graphics_device.h"
 #include "platform/platform_runtime.h"
 #include "runtime/errors.h"
@@ -23,9 +24,10 @@ void resetDrawing() {
   state.font = state.device ? state.device->defaultFont() : nullptr;
 }
 
-// What a mode change takes away before the mode closes: every image and
-// the console's scratch canvas.
+// What a mode change takes away before the mode closes: the 3D world,
+// every image and the console's scratch canvas.
 void releaseModeObjects() {
+  endWorld3D();
   freeAllImages();
   if (state.device) state.device->freeCanvas(state.inputScratch);
   state.inputScratch = nullptr;
@@ -94,6 +96,7 @@ void openMode(int width, int height, int depth, int32_t flags, bool backCurrent)
   state.userGraphics = true;
   resetDrawing();
   setBuffer(backCurrent ? state.device->backCanvas() : state.device->frontCanvas());
+  if (flags & kGraphicsThreeD) startWorld3D();
 }
 
 void endGraphics() {

@@ -1,5 +1,6 @@
 #include "runtime/runtime_modules.h"
 
+#include "engine3d/world.h"
 #include "language/basic_module.h"
 #include "language/math_commands.h"
 #include "language/string_commands.h"
@@ -26,6 +27,7 @@ const RuntimeModule kModules[] = {
     graphicsModule,
     inputModule,
     multiplayModule,
+    vexel3dModule,
     userLibraryModule,
 };
 }

@@ -1,0 +1,59 @@
+#pragma once
+// The 3D module ("vexel3d"): the World exists while a 3D graphics mode is
+// set and owns every entity of it. The graphics module starts it once a 3D
+// mode has opened and ends it before any mode changes, at EndGraphics and
+// when the run ends; ending it frees every entity, so all entity handles
+// become invalid.
+//
+// Every entity a program can name is in the world's handle set. The
+// helpers below are the one way commands of every entity kind check their
+// arguments: the messages are reported only while debugging; without the
+// flag an unknown handle gives null and the command does nothing.
+
+#include <cstdint>
+
+#include "engine3d/entity.h"
+#include "runtime/handles.h"
+#include "runtime/runtime_modules.h"
+
+namespace vx {
+
+extern const RuntimeModule vexel3dModule;
+
+struct World {
+  HandleSet<Entity> entities;
+  Entity* listener = nullptr;  // the one Listener, if any
+  Vector tformed;              // the result of the last TForm command
+  static constexpr int kStatCount = 16;
+  float stats[kStatCount] = {};  // Stats3D: 0 collisions, 1 and 2 terrain
+};
+
+// The world, or null while no 3D mode is set.
+World* world3D();
+// Sets the world up for a 3D mode that has just opened.
+void startWorld3D();
+// Frees the world and everything in it; nothing happens without one.
+void endWorld3D();
+
+// The world; "3D Graphics mode not set" while debugging, null otherwise.
+World* worldOrFail();
+// The live entity of a handle: "Entity does not exist".
+Entity* entityOf(int32_t handle);
+// For creating commands: the world must be there and the parent handle 0 or
+// live ("Parent entity does not exist"). False when not.
+bool placeForNew(int32_t parentHandle, Entity*& parent);
+// Puts a new object into the world under parent: registered, visible,
+// enabled and reset. Returns its handle.
+int32_t addEntity(Object* object, Entity* parent);
+// Registers an entity that came into the world with a hierarchy (a copy, a
+// loaded model), made visible and enabled and reset.
+void adoptEntity(Entity* entity);
+// Unregisters the entity and its subtree, forgets the listener when it is
+// among them, and deletes the entity (children first).
+void freeEntity(Entity* entity);
+// Frees every root entity.
+void freeAllEntities();
+
+inline int32_t handleOf(const Entity* entity) { return HandleSet<Entity>::handleOf(entity); }
+
+}  // namespace vx
