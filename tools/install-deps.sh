@@ -14,6 +14,7 @@ packages=(
   libavformat-dev:i386 libavcodec-dev:i386 libswscale-dev:i386
   libswresample-dev:i386 libavutil-dev:i386
   libfluidsynth-dev:i386 timgm6mb-soundfont
+  ffmpeg
   libenet-dev:i386
   libegl-dev:i386 libgl-dev:i386 libegl-mesa0:i386 libgl1-mesa-dri:i386
 )

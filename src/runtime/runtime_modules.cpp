@@ -6,6 +6,7 @@
 #include "language/string_commands.h"
 #include "language/user_libraries.h"
 #include "lib2d/graphics_module.h"
+#include "platform/audio_module.h"
 #include "platform/input_module.h"
 #include "streams/bank_commands.h"
 #include "streams/file_commands.h"
@@ -26,6 +27,7 @@ const RuntimeModule kModules[] = {
     bankModule,
     graphicsModule,
     inputModule,
+    audioModule,
     multiplayModule,
     vexel3dModule,
     userLibraryModule,

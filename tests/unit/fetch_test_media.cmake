@@ -3,6 +3,8 @@
 # gzipped files expanded. Run as a test fixture: cmake -DMEDIA_DIR=... -P.
 
 set(images 2ddemo.png wall.bmp t351sml.jpg irrlichtlogoalpha2.tga fireball.bmp)
+# The sounds the audio tests play come from the same package.
+list(APPEND images ball.wav impact.wav IrrlichtTheme.ogg)
 
 set(have_all TRUE)
 foreach(image IN LISTS images)

@@ -51,7 +51,9 @@ TEST(KeyCodes, TableRoundTripsAndExtendedKeys) {
   EXPECT_EQ(vx::keyCodeOf(SDL_SCANCODE_UNKNOWN), 0);
   for (int code = 1; code < 256; ++code) {
     SDL_Scancode s = vx::scancodeOf(code);
-    if (s != SDL_SCANCODE_UNKNOWN) EXPECT_EQ(vx::keyCodeOf(s), code);
+    if (s != SDL_SCANCODE_UNKNOWN) {
+      EXPECT_EQ(vx::keyCodeOf(s), code);
+    }
   }
   EXPECT_EQ(vx::scancodeOf(0), SDL_SCANCODE_UNKNOWN);
   EXPECT_EQ(vx::scancodeOf(999), SDL_SCANCODE_UNKNOWN);
