@@ -5,6 +5,7 @@ set(VX_ENGINE3D_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 add_executable(engine3d_tests
   ${VX_ENGINE3D_TEST_DIR}/math3d_test.cpp
+  ${VX_ENGINE3D_TEST_DIR}/frustum_test.cpp
   ${VX_ENGINE3D_TEST_DIR}/scene_graph_test.cpp
   ${VX_ENGINE3D_TEST_DIR}/entity_commands_test.cpp
 )
