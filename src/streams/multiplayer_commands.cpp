@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform_runtime.h"
 #include "streams/net_session.h"
+#include "streams/start_game_dialog.h"
 #include "streams/tcp_stream.h"
 
 namespace vx {
@@ -88,6 +90,16 @@ int32_t started(std::unique_ptr<NetSession> session, int32_t result) {
 int32_t hostNetGame(StrArg name) {
   requireNoGame();
   return started(NetSession::host(name.str(), NetSession::sessionPort()), kCreated);
+}
+
+int32_t startNetGame() {
+  requireNoGame();
+  PlatformRuntime* platform = PlatformRuntime::current();
+  if (!platform->idle()) endProgram();
+  StartGameChoice choice = runStartGameDialog();
+  PlatformRuntime::requestResume();
+  if (!platform->idle()) endProgram();
+  return started(std::move(choice.session), choice.result);
 }
 
 // An empty address searches the local network.
@@ -209,9 +221,8 @@ void destroy() {
   sendBuffer.shrink_to_fit();
 }
 
-// StartNetGame, with its dialog, is registered with the 2D commands that
-// draw it.
 void link(Registry& r) {
+  r.command<"%StartNetGame", startNetGame>();
   r.command<"%HostNetGame$game_name", hostNetGame>();
   r.command<"%JoinNetGame$game_name$ip_address", joinNetGame>();
   r.command<"StopNetGame", stopNetGame>();
