@@ -10,6 +10,8 @@ namespace vx {
 void linkEntityCommands(Registry& r);
 void linkTextureCommands(Registry& r);
 void linkBrushCommands(Registry& r);
+void linkMeshCommands(Registry& r);
+void linkSurfaceCommands(Registry& r);
 
 namespace {
 
@@ -43,6 +45,8 @@ void linkCommands(Registry& r) {
   linkEntityCommands(r);
   linkTextureCommands(r);
   linkBrushCommands(r);
+  linkMeshCommands(r);
+  linkSurfaceCommands(r);
 }
 
 }  // namespace
