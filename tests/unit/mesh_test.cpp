@@ -374,6 +374,12 @@ struct Commands {
       vxtest::registered<decltype(vertexU)>("#VertexU%surface%index%coord_set=0");
   void(VX_STDCALL* addMesh)(int32_t, int32_t) = vxtest::registered<decltype(addMesh)>("AddMesh%source_mesh%dest_mesh");
   float(VX_STDCALL* meshWidth)(int32_t) = vxtest::registered<decltype(meshWidth)>("#MeshWidth%mesh");
+  void(VX_STDCALL* rotateMesh)(int32_t, float, float, float) =
+      vxtest::registered<decltype(rotateMesh)>("RotateMesh%mesh#pitch#yaw#roll");
+  void(VX_STDCALL* scaleMesh)(int32_t, float, float, float) =
+      vxtest::registered<decltype(scaleMesh)>("ScaleMesh%mesh#x_scale#y_scale#z_scale");
+  void(VX_STDCALL* loaderMatrix)(vx::RuntimeString*, float, float, float, float, float, float, float, float, float) =
+      vxtest::registered<decltype(loaderMatrix)>("LoaderMatrix$file_ext#xx#xy#xz#yx#yy#yz#zx#zy#zz");
 };
 
 const Commands& c() {
@@ -382,6 +388,32 @@ const Commands& c() {
 }
 
 }  // namespace
+
+TEST(MeshCommands, RotationsTurnLikeEntitiesAndScalesCarryNormals) {
+  vx::startWorld3D();
+  const int32_t handle = c().createMesh(0);
+  Mesh& mesh = *vx::world3D()->entities.find(handle)->getModel()->getMesh();
+  MeshSurface& s = mesh.createSurface(vx::Brush());
+  s.addVertex({0, 0, 1}, 0, 0);
+  s.setNormal(0, {0, 1, 1});
+  c().rotateMesh(handle, 0, 90, 0);  // yaw turns +z towards -x
+  EXPECT_TRUE(near(position(s, 0), {-1, 0, 0}));
+  c().rotateMesh(handle, 0, 0, 90);  // roll turns +x towards +y
+  EXPECT_TRUE(near(position(s, 0), {0, -1, 0}));
+  c().rotateMesh(handle, 90, 0, 0);  // pitch turns +z towards -y, so -y towards -z
+  EXPECT_TRUE(near(position(s, 0), {0, 0, -1}));
+  // Normals go with the cofactor matrix: they stay at right angles to the
+  // stretched surface.
+  s.setCoords(0, {0, 0, 0});
+  s.setNormal(0, {1, 1, 0});
+  c().scaleMesh(handle, 2, 1, 1);
+  EXPECT_TRUE(near(normal(s, 0), {1, 2, 0}));
+
+  c().loaderMatrix(vx::newString("MD5"), 1, 0, 0, 0, -1, 0, 0, 0, 1);
+  EXPECT_EQ(vx::world3D()->loaderMatrices.at("md5").j, (Vector{0, -1, 0}));
+  EXPECT_EQ(vx::world3D()->loaderMatrices.at("3ds").j, (Vector{0, 0, 1}));
+  vx::endWorld3D();
+}
 
 TEST(MeshCommandChecks, DebuggingReportsEachFault) {
   EXPECT_EQ(messageOf([] { c().createSphere(1, 0); }), "Illegal number of segments");
