@@ -2,11 +2,16 @@
 
 #include <memory>
 
+#include "lib2d/graphics_module.h"
 #include "runtime/errors.h"
 
 namespace vx {
 
 void linkEntityCommands(Registry& r);
+void linkTextureCommands(Registry& r);
+void linkBrushCommands(Registry& r);
+void linkMeshCommands(Registry& r);
+void linkSurfaceCommands(Registry& r);
 
 namespace {
 
@@ -26,6 +31,24 @@ void forSubtree(Entity* entity, Visit visit) {
   for (Entity* child = entity->firstChild(); child; child = child->next()) forSubtree(child, visit);
 }
 
+// A handle of the world's set: the message when there is no world either.
+template <typename T>
+T* liveIn(HandleSet<T> World::*set, int32_t handle, const char* message) {
+  if (!current) {
+    if (debugging()) raiseError(message);
+    return nullptr;
+  }
+  return ((*current).*set).get(handle, message);
+}
+
+void linkCommands(Registry& r) {
+  linkEntityCommands(r);
+  linkTextureCommands(r);
+  linkBrushCommands(r);
+  linkMeshCommands(r);
+  linkSurfaceCommands(r);
+}
+
 }  // namespace
 
 World* world3D() { return current.get(); }
@@ -35,11 +58,16 @@ void startWorld3D() {
   // The scene device of the mode is taken from the graphics device here,
   // with "Unable to create 3D Scene" when there is none.
   current = std::make_unique<World>();
+  current->textureFilters.reset();
+  current->loaderMatrices["x"] = Matrix{};
+  current->loaderMatrices["3ds"] = Matrix{{1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
 }
 
 void endWorld3D() {
   if (!current) return;
   freeAllEntities();
+  freeAllBrushes();
+  freeAllTextures();
   current.reset();
 }
 
@@ -48,13 +76,7 @@ World* worldOrFail() {
   return current.get();
 }
 
-Entity* entityOf(int32_t handle) {
-  if (!current) {
-    if (debugging()) raiseError("Entity does not exist");
-    return nullptr;
-  }
-  return current->entities.get(handle, "Entity does not exist");
-}
+Entity* entityOf(int32_t handle) { return liveIn(&World::entities, handle, "Entity does not exist"); }
 
 bool placeForNew(int32_t parentHandle, Entity*& parent) {
   parent = nullptr;
@@ -92,6 +114,37 @@ void freeAllEntities() {
   while (Entity* root = Entity::roots().first) freeEntity(root);
 }
 
-const RuntimeModule vexel3dModule{"vexel3d", create, destroy, linkEntityCommands};
+Texture* textureOf(int32_t handle) { return liveIn(&World::textures, handle, "Texture does not exist"); }
+
+Brush* brushOf(int32_t handle) { return liveIn(&World::brushes, handle, "Brush does not exist"); }
+
+int32_t addTexture(const Texture& texture) { return texture ? current->textures.add(new Texture(texture)) : 0; }
+
+int32_t addBrush(const Brush& brush) { return current->brushes.add(new Brush(brush)); }
+
+GraphicsDevice& graphicsDevice() { return *graphics().device; }
+
+// Frees the object of a handle in the world's set; nothing for another.
+template <typename T>
+void freeIn(HandleSet<T> World::*set, int32_t handle) {
+  T* object = current ? ((*current).*set).find(handle) : nullptr;
+  if (!object) return;
+  ((*current).*set).remove(object);
+  delete object;
+}
+
+void freeTexture(int32_t handle) { freeIn(&World::textures, handle); }
+
+void freeBrush(int32_t handle) { freeIn(&World::brushes, handle); }
+
+void freeAllBrushes() {
+  current->brushes.clear([](Brush* brush) { delete brush; });
+}
+
+void freeAllTextures() {
+  current->textures.clear([](Texture* texture) { delete texture; });
+}
+
+const RuntimeModule vexel3dModule{"vexel3d", create, destroy, linkCommands};
 
 }  // namespace vx
