@@ -7,6 +7,9 @@
 namespace vx {
 
 void linkEntityCommands(Registry& r);
+void linkDeviceCommands(Registry& r);
+void linkCameraCommands(Registry& r);
+void linkRenderCommands(Registry& r);
 
 namespace {
 
@@ -30,11 +33,10 @@ void forSubtree(Entity* entity, Visit visit) {
 
 World* world3D() { return current.get(); }
 
-void startWorld3D() {
+void startWorld3D(SceneDevice* device) {
   endWorld3D();
-  // The scene device of the mode is taken from the graphics device here,
-  // with "Unable to create 3D Scene" when there is none.
   current = std::make_unique<World>();
+  current->device = device;
 }
 
 void endWorld3D() {
@@ -92,6 +94,17 @@ void freeAllEntities() {
   while (Entity* root = Entity::roots().first) freeEntity(root);
 }
 
-const RuntimeModule vexel3dModule{"vexel3d", create, destroy, linkEntityCommands};
+namespace {
+
+void link(Registry& r) {
+  linkEntityCommands(r);
+  linkDeviceCommands(r);
+  linkCameraCommands(r);
+  linkRenderCommands(r);
+}
+
+}  // namespace
+
+const RuntimeModule vexel3dModule{"vexel3d", create, destroy, link};
 
 }  // namespace vx
