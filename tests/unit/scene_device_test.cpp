@@ -360,3 +360,61 @@ TEST_F(SceneDeviceTest, OnlyOneDeviceAtATimeWithCubeTextures) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SceneDeviceTest, OnlyTheFirstEightLightsLight) {
+  std::vector<std::unique_ptr<DeviceLight>> owned;
+  std::vector<DeviceLight*> lights;
+  for (int i = 0; i < 10; ++i) {
+    owned.push_back(device->createLight(1));
+    owned.back()->setColor(0.1f, 0.1f, 0.1f);
+    lights.push_back(owned.back().get());
+  }
+  device->setAmbient({0, 0, 0});
+  beginFrame(true, lights);
+  device->setRenderState(RenderState{});
+  square(-0.2f, -0.2f, 0.2f, 0.2f, 2);
+  drawSquare();
+  device->end();
+  EXPECT_TRUE(near(rgb(*canvas, 32, 24), 0xCCCCCC));
+}
+
+// A square facing the camera has one normal, so a sphere map shows its
+// centre everywhere; its reflection points back along -z, its positions
+// forward along +z.
+TEST_F(SceneDeviceTest, SphereAndCubeMapsGenerateTheirCoordinates) {
+  auto sphere = textureCanvas(4, 4, vx::kTextureSphereMap | vx::kTextureClampU | vx::kTextureClampV);
+  sphere->setClsColor(0xFF0000FF);
+  sphere->cls();
+  for (int y = 1; y < 3; ++y)
+    for (int x = 1; x < 3; ++x) sphere->setPixelFast(x, y, 0xFFFF0000);
+  RenderState state = fullBright(1, 1, 1);
+  state.layers[0] = {sphere.get(), nullptr, 2, 0};
+  square(-1, -0.75f, 1, 0.75f, 1);
+  beginFrame();
+  device->setRenderState(state);
+  drawSquare();
+  device->end();
+  EXPECT_TRUE(near(rgb(*canvas, 2, 2), 0xFF0000));
+  EXPECT_TRUE(near(rgb(*canvas, 60, 44), 0xFF0000));
+
+  auto cube = textureCanvas(8, 8, vx::kCanvasCubeMap | vx::kTextureCubeMap);
+  const uint32_t faceColors[6] = {0xFF800000, 0xFF0000FF, 0xFF808000, 0xFF00FF00, 0xFF008080, 0xFF800080};
+  for (int face = 0; face < 6; ++face) {
+    cube->selectFace(face);
+    cube->setClsColor(faceColors[face]);
+    cube->cls();
+  }
+  state.layers[0] = {cube.get(), nullptr, 2, 0};
+  for (int mode : {1, 2, 3}) {
+    cube->setCubeMode(mode);
+    beginFrame();
+    device->setRenderState(state);
+    drawSquare();
+    device->end();
+    EXPECT_TRUE(near(rgb(*canvas, 32, 24), mode == 3 ? 0x0000FF : 0x00FF00)) << "cube mode " << mode;
+  }
+}
+
+}  // namespace
