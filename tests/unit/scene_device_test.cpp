@@ -418,3 +418,34 @@ TEST_F(SceneDeviceTest, SphereAndCubeMapsGenerateTheirCoordinates) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SceneDeviceTest, FlatShadingAndWireFrame) {
+  RenderState state = fullBright(1, 1, 1);
+  state.fx |= vx::kFxVertexColors | vx::kFxFlatShaded;
+  square(-1, -1, 1, 1, 2);
+  DeviceVertex* v = mesh->lockVertices(0, 4);
+  v[0].argb = 0xFFFF0000;
+  v[1].argb = v[2].argb = v[3].argb = 0xFF0000FF;
+  mesh->unlockVertices();
+  beginFrame();
+  device->setRenderState(state);
+  device->draw(*mesh, 0, 4, 0, 1);  // the first vertex's colour all over
+  device->end();
+  EXPECT_EQ(rgb(*canvas, 40, 20), 0xFF0000u);
+
+  state.fx = vx::kFxFullBright;
+  beginFrame();
+  device->setWireFrame(true);
+  device->setRenderState(state);
+  square(-0.5f, -0.375f, 0.5f, 0.375f, 1);
+  drawSquare();
+  device->end();
+  device->setWireFrame(false);
+  EXPECT_EQ(rgb(*canvas, 40, 20), 0u) << "inside, off the edges and the diagonal";
+  EXPECT_EQ(rgb(*canvas, 32, 24), 0xFFFFFFu) << "on the diagonal";
+  EXPECT_TRUE(rgb(*canvas, 15, 20) == 0xFFFFFF || rgb(*canvas, 16, 20) == 0xFFFFFF) << "the left edge";
+}
+
+}  // namespace

@@ -94,6 +94,8 @@ void GlSceneDevice::initialise() {
   glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, GL_TRUE);
   glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
   glDepthFunc(GL_LEQUAL);
+  // Flat shading takes a triangle's colour from its first vertex.
+  if (versionAtLeast(3, 2)) glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
   glCullFace(GL_BACK);
   glFogi(GL_FOG_MODE, GL_LINEAR);
   glHint(GL_FOG_HINT, GL_NICEST);
