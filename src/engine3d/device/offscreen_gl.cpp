@@ -73,7 +73,16 @@ std::unique_ptr<OffscreenGL> OffscreenGL::create() {
 }
 
 bool OffscreenGL::available() {
-  static const bool usable = create() != nullptr;
+  // Asked first while a scene draws, the trial must leave its context
+  // current.
+  static const bool usable = [] {
+    EGLDisplay display = eglGetCurrentDisplay();
+    EGLContext context = eglGetCurrentContext();
+    EGLSurface surface = eglGetCurrentSurface(EGL_DRAW);
+    const bool made = create() != nullptr;
+    if (context != EGL_NO_CONTEXT) eglMakeCurrent(display, surface, surface, context);
+    return made;
+  }();
   return usable;
 }
 
