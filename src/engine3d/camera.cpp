@@ -1,5 +1,7 @@
 #include "engine3d/camera.h"
 
+#include <vector>
+
 #include "engine3d/device/scene_device.h"
 
 namespace vx {
@@ -78,9 +80,12 @@ bool Camera::project(Vector point, Vector& projected) {
   return true;
 }
 
-bool Camera::sees(Vector point) {
+bool Camera::sees(const Vector* points, int count) {
   if (!canProject()) return false;
-  return frustum().contains(inverse(worldTransform()) * point);
+  const Transform toCamera = inverse(worldTransform());
+  std::vector<Vector> inCamera(points, points + count);
+  for (Vector& p : inCamera) p = toCamera * p;
+  return !frustum().allOutsideOnePlane(inCamera.data(), count);
 }
 
 }  // namespace vx

@@ -47,7 +47,10 @@ class Camera : public Object {
   // false, with all three 0, when the point cannot be seen.
   bool project(Vector point, Vector& projected);
   // Whether a world point lies inside the view volume.
-  bool sees(Vector point);
+  bool sees(Vector point) { return sees(&point, 1); }
+  // False when every one of the world points lies outside one plane of
+  // the view volume.
+  bool sees(const Vector* points, int count);
 
   Vector clsColor;  // 0..1
   bool clsColorOn = true, clsZOn = true;

@@ -2,6 +2,7 @@
 
 #include "engine3d/camera.h"
 #include "engine3d/light.h"
+#include "engine3d/mesh.h"
 #include "engine3d/world.h"
 #include "lib2d/graphics_module.h"
 #include "platform/graphics_device.h"
@@ -70,11 +71,23 @@ void cameraProject(int32_t handle, float x, float y, float z) {
   world3D()->projected = projected;
 }
 
+// A mesh by the corners of its bounds, anything else (and a mesh without
+// vertices) by its position.
 int32_t entityInView(int32_t entityHandle, int32_t cameraHandle) {
   Entity* entity = entityOf(entityHandle);
   if (!entity) return 0;
   Camera* camera = cameraOf(cameraHandle);
-  return camera && camera->sees(entity->worldPosition());
+  if (!camera) return 0;
+  Model* model = entity->getModel();
+  Mesh* mesh = model ? model->getMesh() : nullptr;
+  Vector min, max;
+  if (mesh) mesh->bounds(min, max);
+  if (!mesh || max.x < min.x) return camera->sees(entity->worldPosition());
+  Vector corners[8];
+  for (int i = 0; i < 8; ++i)
+    corners[i] = mesh->worldTransform() * Vector{(i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y,
+                                                 (i & 4) ? max.z : min.z};
+  return camera->sees(corners, 8);
 }
 
 // Lights

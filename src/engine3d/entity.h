@@ -21,11 +21,12 @@
 #include <vector>
 
 #include "engine3d/animator.h"
+#include "engine3d/brush.h"
 #include "engine3d/math3d.h"
+#include "engine3d/render_queue.h"
 
 namespace vx {
 
-class Brush;
 class BSPModel;
 class Camera;
 class Light;
@@ -197,11 +198,19 @@ class Object : public Entity {
   Transform render_;
 };
 
-// What is drawn with a material.
+// What is drawn with a material. A frame draws a model in three steps:
+// prepare (the render brush and the fade), the kind's render (which queues
+// what is to be drawn, opaque and transparent apart) and flush of each
+// queue.
 class Model : public Object {
  public:
+  enum Queue { kOpaque = 0, kTransparent = 1 };
+
   Model* getModel() override { return this; }
-  // capture and beginRender also keep and tween the material's alpha.
+  // capture and beginRender also keep and tween the material's alpha;
+  // beginRender is false for a model that is fully transparent.
+  void capture() override;
+  bool beginRender(float tween) override;
   // The render brush changed: the kind rebuilds what depends on it.
   virtual void renderBrushChanged(const Brush& brush) = 0;
   // Queues what is to be drawn.
@@ -212,10 +221,28 @@ class Model : public Object {
   virtual Mesh* getMesh() { return nullptr; }
   virtual MD2Model* getMD2() { return nullptr; }
   virtual BSPModel* getBSP() { return nullptr; }
-  // The material operations follow here (setBrush, setColor, setAlpha,
-  // setShininess, setTexture, setBlend, setFX), together with the brush and
-  // render brush; each sets brushChanged.
+  // The material; each sets brushChanged.
+  virtual void setBrush(const Brush& brush);
+  virtual void setColor(Vector color);  // 0..1
+  virtual void setAlpha(float alpha);
+  virtual void setShininess(float shininess);
+  virtual void setTexture(int index, const Texture& texture, int32_t frame);
+  virtual void setBlend(int32_t blend);
+  virtual void setFX(int32_t fx);
 
+  // Seen from eye (a world position): the render brush made current and
+  // the alpha faded with the distance. False when nothing is to be drawn.
+  bool prepare(Vector eye);
+  // Queues a draw of the triangle range: transparent when the brush
+  // blends.
+  void enqueue(DeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount, int32_t firstTriangle,
+               int32_t triangleCount, const Brush& brush);
+  bool hasQueued(Queue queue) const { return !queues_[queue].empty(); }
+  // Draws a queue, last queued first, and empties it.
+  void flush(Queue queue, SceneDevice& device) { queues_[queue].flush(device); }
+
+  Brush brush;        // the model's own material
+  Brush renderBrush;  // what it is drawn with this frame
   bool brushChanged = true;
   float capturedAlpha = 1;
   float renderAlpha = 1;
@@ -225,6 +252,9 @@ class Model : public Object {
  protected:
   Model() = default;
   Model(const Model& source) = default;
+
+ private:
+  RenderQueue queues_[2];
 };
 
 // An entity with nothing to draw: a handle for hierarchies.

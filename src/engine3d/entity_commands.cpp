@@ -1,5 +1,5 @@
 // The entity commands: hierarchy, naming, transforms, the TForm and angle
-// helpers, and the world-wide ones.
+// helpers, the material of models, and the world-wide ones.
 
 #include <cmath>
 #include <string_view>
@@ -355,12 +355,44 @@ void entityOrder(int32_t handle, int32_t order) {
   entity->getObject()->order = order;
 }
 
+// Material
+
+void paintEntity(int32_t handle, int32_t brushHandle) {
+  Model* model = modelOf(handle);
+  if (!model) return;
+  if (Brush* brush = brushOf(brushHandle)) model->setBrush(*brush);
+}
+
+void entityColor(int32_t handle, float red, float green, float blue) {
+  if (Model* model = modelOf(handle)) model->setColor(Vector{red, green, blue} * kColorScale);
+}
+
+// EntityAlpha, EntityShininess, EntityBlend and EntityFX: one setter each.
+template <typename Value, void (Model::*Set)(Value)>
+void setOnModel(int32_t handle, Value value) {
+  if (Model* model = modelOf(handle)) (model->*Set)(value);
+}
+
+void entityTexture(int32_t handle, int32_t textureHandle, int32_t frame, int32_t index) {
+  Model* model = modelOf(handle);
+  if (!model) return;
+  Texture none;
+  const Texture* texture = textureHandle ? textureOf(textureHandle) : &none;
+  if (texture) model->setTexture(index, *texture, frame);
+}
+
+int32_t getEntityBrush(int32_t handle) {
+  Model* model = modelOf(handle);
+  return model ? addBrush(model->brush) : 0;
+}
+
 // The world
 
-void clearWorld(int32_t entities, int32_t /*brushes*/, int32_t /*textures*/) {
+void clearWorld(int32_t entities, int32_t brushes, int32_t textures) {
   if (!world3D()) return;
   if (entities) freeAllEntities();
-  // Brushes, then textures, are freed here as selected.
+  if (brushes) freeAllBrushes();
+  if (textures) freeAllTextures();
 }
 
 float stats3D(int32_t type) {
@@ -413,6 +445,14 @@ void linkEntityCommands(Registry& r) {
   r.command<"#DeltaYaw%src_entity%dest_entity", deltaYaw>();
   r.command<"#DeltaPitch%src_entity%dest_entity", deltaPitch>();
   r.command<"#EntityDistance%source_entity%destination_entity", entityDistance>();
+  r.command<"PaintEntity%entity%brush", paintEntity>();
+  r.command<"EntityColor%entity#red#green#blue", entityColor>();
+  r.command<"EntityAlpha%entity#alpha", setOnModel<float, &Model::setAlpha>>();
+  r.command<"EntityShininess%entity#shininess", setOnModel<float, &Model::setShininess>>();
+  r.command<"EntityTexture%entity%texture%frame=0%index=0", entityTexture>();
+  r.command<"EntityBlend%entity%blend", setOnModel<int32_t, &Model::setBlend>>();
+  r.command<"EntityFX%entity%fx", setOnModel<int32_t, &Model::setFX>>();
+  r.command<"%GetEntityBrush%entity", getEntityBrush>();
   r.command<"EntityAutoFade%entity#near#far", entityAutoFade>();
   r.command<"EntityOrder%entity%order", entityOrder>();
   r.command<"ClearWorld%entities=1%brushes=1%textures=1", clearWorld>();

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "lib2d/graphics_module.h"
 #include "runtime/errors.h"
 
 namespace vx {
@@ -10,6 +11,10 @@ void linkEntityCommands(Registry& r);
 void linkDeviceCommands(Registry& r);
 void linkCameraCommands(Registry& r);
 void linkRenderCommands(Registry& r);
+void linkTextureCommands(Registry& r);
+void linkBrushCommands(Registry& r);
+void linkMeshCommands(Registry& r);
+void linkSurfaceCommands(Registry& r);
 
 namespace {
 
@@ -29,6 +34,27 @@ void forSubtree(Entity* entity, Visit visit) {
   for (Entity* child = entity->firstChild(); child; child = child->next()) forSubtree(child, visit);
 }
 
+// A handle of the world's set: the message when there is no world either.
+template <typename T>
+T* liveIn(HandleSet<T> World::*set, int32_t handle, const char* message) {
+  if (!current) {
+    if (debugging()) raiseError(message);
+    return nullptr;
+  }
+  return ((*current).*set).get(handle, message);
+}
+
+void linkCommands(Registry& r) {
+  linkEntityCommands(r);
+  linkTextureCommands(r);
+  linkBrushCommands(r);
+  linkMeshCommands(r);
+  linkSurfaceCommands(r);
+  linkDeviceCommands(r);
+  linkCameraCommands(r);
+  linkRenderCommands(r);
+}
+
 }  // namespace
 
 World* world3D() { return current.get(); }
@@ -37,11 +63,16 @@ void startWorld3D(SceneDevice* device) {
   endWorld3D();
   current = std::make_unique<World>();
   current->device = device;
+  current->textureFilters.reset();
+  current->loaderMatrices["x"] = Matrix{};
+  current->loaderMatrices["3ds"] = Matrix{{1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
 }
 
 void endWorld3D() {
   if (!current) return;
   freeAllEntities();
+  freeAllBrushes();
+  freeAllTextures();
   current.reset();
 }
 
@@ -50,13 +81,7 @@ World* worldOrFail() {
   return current.get();
 }
 
-Entity* entityOf(int32_t handle) {
-  if (!current) {
-    if (debugging()) raiseError("Entity does not exist");
-    return nullptr;
-  }
-  return current->entities.get(handle, "Entity does not exist");
-}
+Entity* entityOf(int32_t handle) { return liveIn(&World::entities, handle, "Entity does not exist"); }
 
 bool placeForNew(int32_t parentHandle, Entity*& parent) {
   parent = nullptr;
@@ -94,17 +119,37 @@ void freeAllEntities() {
   while (Entity* root = Entity::roots().first) freeEntity(root);
 }
 
-namespace {
+Texture* textureOf(int32_t handle) { return liveIn(&World::textures, handle, "Texture does not exist"); }
 
-void link(Registry& r) {
-  linkEntityCommands(r);
-  linkDeviceCommands(r);
-  linkCameraCommands(r);
-  linkRenderCommands(r);
+Brush* brushOf(int32_t handle) { return liveIn(&World::brushes, handle, "Brush does not exist"); }
+
+int32_t addTexture(const Texture& texture) { return texture ? current->textures.add(new Texture(texture)) : 0; }
+
+int32_t addBrush(const Brush& brush) { return current->brushes.add(new Brush(brush)); }
+
+GraphicsDevice& graphicsDevice() { return *graphics().device; }
+
+// Frees the object of a handle in the world's set; nothing for another.
+template <typename T>
+void freeIn(HandleSet<T> World::*set, int32_t handle) {
+  T* object = current ? ((*current).*set).find(handle) : nullptr;
+  if (!object) return;
+  ((*current).*set).remove(object);
+  delete object;
 }
 
-}  // namespace
+void freeTexture(int32_t handle) { freeIn(&World::textures, handle); }
 
-const RuntimeModule vexel3dModule{"vexel3d", create, destroy, link};
+void freeBrush(int32_t handle) { freeIn(&World::brushes, handle); }
+
+void freeAllBrushes() {
+  current->brushes.clear([](Brush* brush) { delete brush; });
+}
+
+void freeAllTextures() {
+  current->textures.clear([](Texture* texture) { delete texture; });
+}
+
+const RuntimeModule vexel3dModule{"vexel3d", create, destroy, linkCommands};
 
 }  // namespace vx

@@ -11,9 +11,14 @@
 // flag an unknown handle gives null and the command does nothing.
 
 #include <cstdint>
+#include <map>
+#include <string>
 
+#include "engine3d/brush.h"
 #include "engine3d/device/scene_device.h"
 #include "engine3d/entity.h"
+#include "engine3d/texture.h"
+#include "engine3d/texture_filters.h"
 #include "runtime/errors.h"
 #include "runtime/handles.h"
 #include "runtime/runtime_modules.h"
@@ -22,9 +27,18 @@ namespace vx {
 
 extern const RuntimeModule vexel3dModule;
 
+class GraphicsDevice;
+class SceneDevice;
+
 struct World {
   SceneDevice* device = nullptr;
   HandleSet<Entity> entities;
+  // The textures and brushes handed to the program.
+  HandleSet<Texture> textures;
+  HandleSet<Brush> brushes;
+  TextureFilters textureFilters;
+  // By lower-case file extension: what model loaders apply to geometry.
+  std::map<std::string, Matrix> loaderMatrices;
   Entity* listener = nullptr;  // the one Listener, if any
   Vector tformed;              // the result of the last TForm command
   Vector projected;            // the result of the last CameraProject
@@ -78,6 +92,22 @@ void adoptEntity(Entity* entity);
 void freeEntity(Entity* entity);
 // Frees every root entity.
 void freeAllEntities();
+// The live texture or brush of a handle: "Texture does not exist", "Brush
+// does not exist".
+Texture* textureOf(int32_t handle);
+Brush* brushOf(int32_t handle);
+// Registers a new handle of the texture or brush; 0 for no texture.
+int32_t addTexture(const Texture& texture);
+int32_t addBrush(const Brush& brush);
+// Frees a registered texture or brush; other handles are ignored.
+void freeTexture(int32_t handle);
+void freeBrush(int32_t handle);
+// Frees every registered brush, every registered texture.
+void freeAllBrushes();
+void freeAllTextures();
+
+// The graphics device of the open mode (a 3D mode while there is a world).
+GraphicsDevice& graphicsDevice();
 
 inline int32_t handleOf(const Entity* entity) { return HandleSet<Entity>::handleOf(entity); }
 

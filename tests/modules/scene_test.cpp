@@ -47,3 +47,34 @@ TEST(ScenePrograms, LightsAndTheirChecks) {
   ProgramRun camera = runModule("scene", {"notcamera"});
   EXPECT_EQ(camera.err, "Entity is not a camera\n");
 }
+
+// Colours below are rounded eighths of red, green and blue: 800 is red.
+
+TEST(ScenePrograms, ALitCubeShowsItsFacesWhereTheyAre) {
+  ProgramRun r = runModule("scene", {"litcube"});
+  EXPECT_EQ(r.out,
+            "22\n0\n"  // the face turned to -x: 180 of 255 red, nothing else
+            "0\n"      // the face turned away from the light
+            "0\n"      // background
+            "12\n");
+}
+
+TEST(ScenePrograms, TexturesFogAndBlends) {
+  EXPECT_EQ(runModule("scene", {"textured"}).out, "800\n80\n8\n888\n");
+  EXPECT_EQ(runModule("scene", {"fog"}).out, "8\n888\n");  // beyond the fog's end, then fog off
+  EXPECT_EQ(runModule("scene", {"blends"}).out, "404\n808\n0\n");  // alpha, add, multiply over blue
+}
+
+TEST(ScenePrograms, OrderedModelsDrawWithoutTheZBufferBeforeOrAfterTheRest) {
+  // Red in front; red of order 1 under green; green of order -1 over red.
+  EXPECT_EQ(runModule("scene", {"orders"}).out, "800\n80\n80\n");
+}
+
+TEST(ScenePrograms, HiddenTransparentAndFadedModelsAreNotDrawnAndTweeningMovesThem) {
+  ProgramRun r = runModule("scene", {"visibility"});
+  EXPECT_EQ(r.out,
+            "0\n0\n0\n"   // triangles: hidden parent, alpha 0, faded out
+            "16777215\n"  // half way between -2 and 2 at tween 0.5
+            "0\n"         // at 2 with tween 1
+            "1\n0\n");    // a mesh by its bounds, a pivot by its position
+}

@@ -7,12 +7,12 @@
 #include <string>
 
 #include "engine3d/world.h"
+#include "debugged_3d_run.h"
 #include "math3d_expect.h"
-#include "recording_debugger.h"
 #include "registered.h"
-#include "runtime/run_step.h"
 
 using vx::RuntimeString;
+using vxtest::messageOf;
 using vxtest::near;
 using vxtest::registered;
 
@@ -335,25 +335,6 @@ TEST_F(EntityCommands, NothingWorksWithoutAWorld) {
   EXPECT_EQ(c.tformedX(), 0);
   vx::startWorld3D();
 }
-
-namespace {
-
-// The message a body ends with when run with a debugger, in a 3D mode.
-std::string messageOf(void (*body)()) {
-  static void (*current)() = nullptr;
-  current = body;
-  static const vx::RuntimeModule modules[] = {vx::vexel3dModule};
-  vxtest::RecordingDebugger debugger;
-  vx::executeProgram(
-      [] {
-        vx::startWorld3D();
-        current();
-      },
-      "", &debugger, modules);
-  return debugger.messages.empty() ? "" : debugger.messages.front().text;
-}
-
-}  // namespace
 
 TEST(EntityCommandChecks, DebuggingReportsEachFault) {
   EXPECT_EQ(messageOf([] {

@@ -10,19 +10,12 @@
 #include <unordered_map>
 
 #include "engine3d/device/gl_state_cache.h"
+#include "engine3d/texture.h"
 
 namespace vx {
 
 class Canvas;
 class Surface;
-
-// Texture flags of canvases that the device reads.
-enum TextureFlags : int32_t {
-  kTextureClampU = 16,
-  kTextureClampV = 32,
-  kTextureSphereMap = 64,
-  kTextureCubeMap = 128,
-};
 
 struct GlTexture {
   GLuint name = 0;

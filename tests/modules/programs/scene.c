@@ -122,6 +122,153 @@ static void not_camera(void) {
   _fcamerazoom(_fcreatepivot(0), 2);
 }
 
+/* A channel in rounded eighths, 0..8: close values give the same digit. */
+static int eighths(int c, int shift) { return (((c >> shift) & 255) + 16) >> 5; }
+
+/* The red, green and blue of a pixel in eighths, as one number. */
+static void log_coarse(int x, int y) {
+  int c = _freadpixelfast(x, y, 0);
+  log_int(eighths(c, 16) * 100 + eighths(c, 8) * 10 + eighths(c, 0));
+}
+
+/* A camera at z = -5 looking along +z over 64 by 48 pixels, no ambient. */
+static int viewer(void) {
+  _fgraphics3d(64, 48, 0, 2);
+  _fambientlight(0, 0, 0);
+  int camera = _fcreatecamera(0);
+  _fpositionentity(camera, 0, 0, -5, 0);
+  return camera;
+}
+
+static int bright_cube(int red, int green, int blue) {
+  int cube = _fcreatecube(0);
+  _fentitycolor(cube, red, green, blue);
+  _fentityfx(cube, 1);
+  return cube;
+}
+
+/* A cube turned 45 degrees shows two faces; a red light shining along +x
+   lights the one turned to -x (on the left) at 45 degrees. */
+static void lit_cube(void) {
+  viewer();
+  int light = _fcreatelight(1, 0);
+  _frotateentity(light, 0, -90, 0, 0);
+  _flightcolor(light, 255, 0, 0);
+  int cube = _fcreatecube(0);
+  _fturnentity(cube, 0, 45, 0, 0);
+  _frenderworld(1);
+  log_int(_freadpixelfast(26, 24, 0) >> 19 & 31); /* 180 of 255 red: 22 */
+  log_int(_freadpixelfast(26, 24, 0) & 0xFFFF);
+  log_int(_freadpixelfast(38, 24, 0) & 0xFFFFFF);
+  log_int(_freadpixelfast(2, 2, 0) & 0xFFFFFF);
+  log_int(_ftrisrendered());
+}
+
+/* A texture of four colours in its quarters (2 by 2 texels each, so that
+   filtering inside a quarter keeps its colour) on the face turned to the
+   camera. */
+static void textured(void) {
+  viewer();
+  int texture = _fcreatetexture(4, 4, 1 + 16 + 32, 1);
+  int buffer = _ftexturebuffer(texture, 0);
+  const int quarters[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) _fwritepixel(x, y, quarters[(y / 2) * 2 + x / 2], buffer);
+  int cube = bright_cube(255, 255, 255);
+  _fentitytexture(cube, texture, 0, 0);
+  _frenderworld(1);
+  log_coarse(28, 20);
+  log_coarse(36, 20);
+  log_coarse(28, 28);
+  log_coarse(36, 28);
+}
+
+static void fog(void) {
+  int camera = viewer();
+  _fcamerafogmode(camera, 1);
+  _fcamerafogrange(camera, 1, 10);
+  _fcamerafogcolor(camera, 0, 0, 255);
+  int cube = bright_cube(255, 255, 255);
+  _fpositionentity(cube, 0, 0, 15, 0);
+  _frenderworld(1);
+  log_coarse(32, 24);
+  _fentityfx(cube, 1 + 8);
+  _frenderworld(1);
+  log_coarse(32, 24);
+}
+
+static void blends(void) {
+  int camera = viewer();
+  _fcameraclscolor(camera, 0, 0, 255);
+  int cube = bright_cube(255, 0, 0);
+  _fentityalpha(cube, 0.5f);
+  _frenderworld(1);
+  log_coarse(32, 24);
+  _fentityalpha(cube, 1);
+  _fentityblend(cube, 3);
+  _frenderworld(1);
+  log_coarse(32, 24);
+  _fentityblend(cube, 2);
+  _frenderworld(1);
+  log_coarse(32, 24);
+}
+
+/* A red cube in front of a large green one: ordered models are drawn
+   without the z-buffer, before or after all the others. */
+static void orders(void) {
+  viewer();
+  int red = bright_cube(255, 0, 0);
+  int green = bright_cube(0, 255, 0);
+  _fpositionentity(green, 0, 0, 10, 0);
+  _fscaleentity(green, 4, 4, 4, 0);
+  _frenderworld(1);
+  log_coarse(32, 24);
+  _fentityorder(red, 1);
+  _frenderworld(1);
+  log_coarse(32, 24);
+  _fentityorder(red, 0);
+  _fentityorder(green, -1);
+  _frenderworld(1);
+  log_coarse(32, 24);
+}
+
+/* What is not drawn: hidden subtrees, invisible and faded models; a
+   captured cube moved is drawn half way at tween 0.5. */
+static void visibility(void) {
+  int camera = viewer();
+  int parent = _fcreatepivot(0);
+  int cube = bright_cube(255, 255, 255);
+  _fentityparent(cube, parent, 1);
+  _fhideentity(parent);
+  _frenderworld(1);
+  log_int(_ftrisrendered());
+  _fshowentity(parent);
+  _fentityalpha(cube, 0);
+  _frenderworld(1);
+  log_int(_ftrisrendered());
+  _fentityalpha(cube, 1);
+  _fentityautofade(cube, 1, 2);
+  _frenderworld(1);
+  log_int(_ftrisrendered());
+  _fentityautofade(cube, 100, 200);
+
+  _fpositionentity(cube, -2, 0, 0, 0);
+  _fcaptureworld();
+  _fpositionentity(cube, 2, 0, 0, 0);
+  _frenderworld(0.5f);
+  log_int(_freadpixelfast(32, 24, 0) & 0xFFFFFF);
+  _frenderworld(1);
+  log_int(_freadpixelfast(32, 24, 0) & 0xFFFFFF);
+
+  /* Behind the camera by its centre, but its bounds reach into view. */
+  _fpositionentity(cube, 0, 0, -5.5f, 0);
+  _fscaleentity(cube, 2, 2, 2, 0);
+  int pivot = _fcreatepivot(0);
+  _fpositionentity(pivot, 0, 0, -5.5f, 0);
+  log_int(_fentityinview(cube, camera));
+  log_int(_fentityinview(pivot, camera));
+}
+
 void __MAIN(void) {
   if (is("caps")) caps();
   if (is("cameras")) cameras();
@@ -129,4 +276,10 @@ void __MAIN(void) {
   if (is("project")) project();
   if (is("lights")) lights();
   if (is("notcamera")) not_camera();
+  if (is("litcube")) lit_cube();
+  if (is("textured")) textured();
+  if (is("fog")) fog();
+  if (is("blends")) blends();
+  if (is("orders")) orders();
+  if (is("visibility")) visibility();
 }

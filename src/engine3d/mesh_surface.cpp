@@ -1,0 +1,179 @@
+#include "engine3d/mesh_surface.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace vx {
+
+namespace {
+
+HandleSet<MeshSurface>& liveSurfaces() {
+  static HandleSet<MeshSurface> set;
+  return set;
+}
+
+// Positions closer than this on every axis are one place.
+constexpr float kSamePlace = 1e-6f;
+
+struct PlaceOrder {
+  bool operator()(Vector a, Vector b) const {
+    if (std::fabs(a.x - b.x) > kSamePlace) return a.x < b.x;
+    if (std::fabs(a.y - b.y) > kSamePlace) return a.y < b.y;
+    if (std::fabs(a.z - b.z) > kSamePlace) return a.z < b.z;
+    return false;
+  }
+};
+
+}  // namespace
+
+MeshSurface::MeshSurface(const Brush& brush, int32_t& meshChange) : brush_(brush), meshChange_(meshChange) {
+  liveSurfaces().add(this);
+}
+
+MeshSurface::~MeshSurface() { liveSurfaces().remove(this); }
+
+const HandleSet<MeshSurface>& MeshSurface::surfaces() { return liveSurfaces(); }
+
+int32_t MeshSurface::addVertex(Vector position, float u, float v) {
+  Vertex vertex;
+  vertex.setPosition(position);
+  vertex.u0 = vertex.u1 = u;
+  vertex.v0 = vertex.v1 = v;
+  return addVertex(vertex);
+}
+
+int32_t MeshSurface::addVertex(const Vertex& vertex) {
+  vertices_.push_back(vertex);
+  geometryChanged();
+  return vertexCount() - 1;
+}
+
+int32_t MeshSurface::addTriangle(int32_t v0, int32_t v1, int32_t v2) {
+  const Triangle t{{static_cast<uint16_t>(v0), static_cast<uint16_t>(v1), static_cast<uint16_t>(v2)}};
+  triangles_.push_back(t);
+  highestIndex_ = std::max<int32_t>({highestIndex_, t.v[0], t.v[1], t.v[2]});
+  geometryChanged();
+  return triangleCount() - 1;
+}
+
+void MeshSurface::setCoords(int32_t index, Vector position) {
+  vertices_[index].setPosition(position);
+  verticesChanged(index);
+  geometryChanged();
+}
+
+void MeshSurface::setNormal(int32_t index, Vector normal) {
+  vertices_[index].setNormal(normal);
+  verticesChanged(index);
+}
+
+void MeshSurface::setColor(int32_t index, uint32_t argb) {
+  vertices_[index].argb = argb;
+  verticesChanged(index);
+}
+
+void MeshSurface::setTexCoords(int32_t index, float u, float v, int32_t set) {
+  Vertex& vertex = vertices_[index];
+  (set ? vertex.u1 : vertex.u0) = u;
+  (set ? vertex.v1 : vertex.v0) = v;
+  verticesChanged(index);
+}
+
+void MeshSurface::clear(bool clearVertices, bool clearTriangles) {
+  if (clearVertices) {
+    vertices_.clear();
+    verticesChanged(0);
+  }
+  if (clearTriangles) {
+    triangles_.clear();
+    highestIndex_ = -1;
+    trianglesChanged(0);
+  }
+  geometryChanged();
+}
+
+void MeshSurface::setBrush(const Brush& brush) {
+  brush_ = brush;
+  geometryChanged();
+}
+
+void MeshSurface::transform(const Transform& t) {
+  const Matrix normals = cofactor(t.m);
+  for (Vertex& vertex : vertices_) {
+    vertex.setPosition(t * vertex.position());
+    vertex.setNormal(normals * vertex.normal());
+  }
+  verticesChanged(0);
+  geometryChanged();
+}
+
+void MeshSurface::flip() {
+  for (Vertex& vertex : vertices_) vertex.setNormal(-vertex.normal());
+  for (Triangle& t : triangles_) std::swap(t.v[1], t.v[2]);
+  verticesChanged(0);
+  trianglesChanged(0);
+  geometryChanged();
+}
+
+void MeshSurface::updateNormals() {
+  std::map<Vector, Vector, PlaceOrder> sums;
+  for (const Triangle& t : triangles_) {
+    if (t.v[0] >= vertices_.size() || t.v[1] >= vertices_.size() || t.v[2] >= vertices_.size()) continue;
+    const Vector a = vertices_[t.v[0]].position(), b = vertices_[t.v[1]].position(),
+                 c = vertices_[t.v[2]].position();
+    const Vector face = cross(b - a, c - a);
+    const float size = length(face);
+    if (size <= 1e-6f) continue;
+    for (Vector corner : {a, b, c}) sums[corner] += face / size;
+  }
+  for (Vertex& vertex : vertices_) vertex.setNormal(normalise(sums[vertex.position()]));
+  verticesChanged(0);
+}
+
+DeviceMesh* MeshSurface::deviceMesh(SceneDevice& device) {
+  const int32_t vertexTotal = vertexCount(), triangleTotal = triangleCount();
+  if (!vertexTotal || !triangleTotal || highestIndex_ >= vertexTotal) return nullptr;
+  if (device_ && cleanVertices_ == vertexTotal && cleanTriangles_ == triangleTotal) return device_.get();
+  if (!device_ || vertexTotal > device_->vertexCapacity() || triangleTotal > device_->triangleCapacity()) {
+    // Room for half as much again as before, so that a growing surface is
+    // not remade at every draw.
+    const int32_t vertexRoom = device_ ? vertexTotal + device_->vertexCapacity() / 2 : vertexTotal;
+    const int32_t triangleRoom = device_ ? triangleTotal + device_->triangleCapacity() / 2 : triangleTotal;
+    device_.reset();
+    cleanVertices_ = cleanTriangles_ = 0;
+    device_ = device.createMesh(vertexRoom, triangleRoom, 0);
+    if (!device_) return nullptr;
+  }
+  sendVertices(*device_);
+  sendTriangles(*device_);
+  return device_.get();
+}
+
+void MeshSurface::sendVertices(DeviceMesh& mesh) {
+  const int32_t count = vertexCount() - cleanVertices_;
+  if (count > 0) {
+    DeviceVertex* out = mesh.lockVertices(cleanVertices_, count);
+    if (!out) return;
+    for (int32_t i = cleanVertices_; i < vertexCount(); ++i, ++out) {
+      const Vertex& v = vertices_[i];
+      *out = {v.x, v.y, v.z, v.nx, v.ny, v.nz, v.argb, v.u0, v.v0, v.u1, v.v1};
+    }
+    mesh.unlockVertices();
+  }
+  cleanVertices_ = vertexCount();
+}
+
+void MeshSurface::sendTriangles(DeviceMesh& mesh) {
+  const int32_t count = triangleCount() - cleanTriangles_;
+  if (count > 0) {
+    uint16_t* out = mesh.lockTriangles(cleanTriangles_, count);
+    if (!out) return;
+    for (int32_t i = cleanTriangles_; i < triangleCount(); ++i)
+      for (uint16_t index : triangles_[i].v) *out++ = index;
+    mesh.unlockTriangles();
+  }
+  cleanTriangles_ = triangleCount();
+}
+
+}  // namespace vx

@@ -1,0 +1,103 @@
+#include "engine3d/texture_cache.h"
+
+#include <map>
+#include <memory>
+
+#include "engine3d/lower_case.h"
+#include "engine3d/texture_loading.h"
+#include "platform/file_system.h"
+
+namespace vx {
+
+namespace {
+
+// Images by key; an image leaves when it goes away.
+std::multimap<std::string, std::weak_ptr<TextureImage>> cache;
+std::string textureDirectory;  // as given, ending with a separator
+
+bool sameLoad(const TextureImage& image, int32_t flags, const TextureStrip& strip) {
+  return image.flags == flags && image.frameWidth == strip.width && image.frameHeight == strip.height &&
+         image.firstFrame == strip.first && image.frameCount == strip.count;
+}
+
+std::shared_ptr<TextureImage> cached(const std::string& key, int32_t flags, const TextureStrip& strip) {
+  auto [from, to] = cache.equal_range(key);
+  for (auto it = from; it != to; ++it)
+    if (std::shared_ptr<TextureImage> image = it->second.lock())
+      if (sameLoad(*image, flags, strip)) return image;
+  return nullptr;
+}
+
+std::shared_ptr<TextureImage> load(GraphicsDevice& graphics, const std::string& key, const std::string& path,
+                                   int32_t flags, const TextureStrip& strip) {
+  auto image = std::make_shared<TextureImage>();
+  image->name = key;
+  image->flags = flags;
+  image->frameWidth = strip.width;
+  image->frameHeight = strip.height;
+  image->firstFrame = strip.first;
+  image->frameCount = strip.count;
+  loadTextureFrames(graphics, *image, nativePath(path));
+  return image;
+}
+
+void enter(const std::shared_ptr<TextureImage>& image) {
+  cache.emplace(image->name, image);
+  image->cached = true;
+}
+
+// The name's last component: after the last separator of either kind.
+std::string_view lastComponent(std::string_view name) {
+  const size_t slash = name.find_last_of("\\/");
+  return slash == std::string_view::npos ? name : name.substr(slash + 1);
+}
+
+}  // namespace
+
+void TextureFilters::add(std::string_view text, int32_t flags) { entries_.push_back({lowerCase(text), flags}); }
+
+int32_t TextureFilters::apply(std::string_view lowerCaseName, int32_t flags) const {
+  for (const Entry& entry : entries_)
+    if (lowerCaseName.find(entry.text) != std::string_view::npos) flags |= entry.flags;
+  return flags;
+}
+
+Texture loadTexture(GraphicsDevice& graphics, const TextureFilters& filters, std::string_view file, int32_t flags,
+                    const TextureStrip& strip) {
+  std::string_view name = file;
+  std::string lowerName = lowerCase(name);
+  flags = textureCanvasFlags(filters.apply(lowerName, flags));
+  if (name.substr(0, 2) == ".\\" || name.substr(0, 2) == "./") {
+    name.remove_prefix(2);
+    lowerName.erase(0, 2);
+  }
+
+  if (!textureDirectory.empty()) {
+    const std::string_view last = lastComponent(name);
+    const std::string key = lowerCase(textureDirectory) + lowerCase(last);
+    if (std::shared_ptr<TextureImage> image = cached(key, flags, strip)) return Texture(std::move(image));
+    std::shared_ptr<TextureImage> image = load(graphics, key, textureDirectory + std::string(last), flags, strip);
+    if (!image->frames.empty()) {
+      enter(image);
+      return Texture(std::move(image));
+    }
+  }
+
+  if (std::shared_ptr<TextureImage> image = cached(lowerName, flags, strip)) return Texture(std::move(image));
+  std::shared_ptr<TextureImage> image = load(graphics, lowerName, std::string(name), flags, strip);
+  enter(image);
+  return Texture(std::move(image));
+}
+
+void setTextureDirectory(std::string_view directory) {
+  textureDirectory = directory;
+  if (!textureDirectory.empty() && textureDirectory.back() != '\\' && textureDirectory.back() != '/')
+    textureDirectory += '\\';
+}
+
+void forgetCachedImage(const TextureImage& image) {
+  auto [from, to] = cache.equal_range(image.name);
+  for (auto it = from; it != to;) it = it->second.expired() ? cache.erase(it) : std::next(it);
+}
+
+}  // namespace vx
