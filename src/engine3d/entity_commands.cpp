@@ -22,14 +22,7 @@ bool entitiesOf(int32_t first, int32_t second, Entity*& a, Entity*& b) {
   return b != nullptr;
 }
 
-// An entity that must be a model: "Entity is not a model".
-Model* modelOf(int32_t handle) {
-  Entity* entity = entityOf(handle);
-  if (!entity) return nullptr;
-  Model* model = entity->getModel();
-  if (!model && debugging()) raiseError("Entity is not a model");
-  return model;
-}
+Model* modelOf(int32_t handle) { return entityKindOf<&Entity::getModel>(handle, "Entity is not a model"); }
 
 Vector anglesToRadians(float pitch, float yaw, float roll) {
   return {pitch * kDegToRad, yaw * kDegToRad, roll * kDegToRad};
@@ -308,14 +301,6 @@ void tformNormal(float x, float y, float z, int32_t sourceHandle, int32_t destHa
   storeTformed(normalise(n));
 }
 
-Vector tformed() {
-  World* world = world3D();
-  return world ? world->tformed : Vector{};
-}
-float tformedX() { return tformed().x; }
-float tformedY() { return tformed().y; }
-float tformedZ() { return tformed().z; }
-
 float vectorYaw(float x, float y, float z) { return yawOf(Vector{x, y, z}) * kRadToDeg; }
 float vectorPitch(float x, float y, float z) { return pitchOf(Vector{x, y, z}) * kRadToDeg; }
 
@@ -452,9 +437,9 @@ void linkEntityCommands(Registry& r) {
   r.command<"TFormPoint#x#y#z%source_entity%dest_entity", tformPoint>();
   r.command<"TFormVector#x#y#z%source_entity%dest_entity", tformVector>();
   r.command<"TFormNormal#x#y#z%source_entity%dest_entity", tformNormal>();
-  r.command<"#TFormedX", tformedX>();
-  r.command<"#TFormedY", tformedY>();
-  r.command<"#TFormedZ", tformedZ>();
+  r.command<"#TFormedX", worldResult<&World::tformed, &Vector::x>>();
+  r.command<"#TFormedY", worldResult<&World::tformed, &Vector::y>>();
+  r.command<"#TFormedZ", worldResult<&World::tformed, &Vector::z>>();
   r.command<"#VectorYaw#x#y#z", vectorYaw>();
   r.command<"#VectorPitch#x#y#z", vectorPitch>();
   r.command<"#DeltaYaw%src_entity%dest_entity", deltaYaw>();

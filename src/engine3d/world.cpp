@@ -8,6 +8,9 @@
 namespace vx {
 
 void linkEntityCommands(Registry& r);
+void linkDeviceCommands(Registry& r);
+void linkCameraCommands(Registry& r);
+void linkRenderCommands(Registry& r);
 void linkTextureCommands(Registry& r);
 void linkBrushCommands(Registry& r);
 void linkMeshCommands(Registry& r);
@@ -47,17 +50,19 @@ void linkCommands(Registry& r) {
   linkBrushCommands(r);
   linkMeshCommands(r);
   linkSurfaceCommands(r);
+  linkDeviceCommands(r);
+  linkCameraCommands(r);
+  linkRenderCommands(r);
 }
 
 }  // namespace
 
 World* world3D() { return current.get(); }
 
-void startWorld3D() {
+void startWorld3D(SceneDevice* device) {
   endWorld3D();
-  // The scene device of the mode is taken from the graphics device here,
-  // with "Unable to create 3D Scene" when there is none.
   current = std::make_unique<World>();
+  current->device = device;
   current->textureFilters.reset();
   current->loaderMatrices["x"] = Matrix{};
   current->loaderMatrices["3ds"] = Matrix{{1, 0, 0}, {0, 0, 1}, {0, 1, 0}};

@@ -15,9 +15,11 @@
 #include <string>
 
 #include "engine3d/brush.h"
+#include "engine3d/device/scene_device.h"
 #include "engine3d/entity.h"
 #include "engine3d/texture.h"
 #include "engine3d/texture_filters.h"
+#include "runtime/errors.h"
 #include "runtime/handles.h"
 #include "runtime/runtime_modules.h"
 
@@ -39,14 +41,18 @@ struct World {
   std::map<std::string, Matrix> loaderMatrices;
   Entity* listener = nullptr;  // the one Listener, if any
   Vector tformed;              // the result of the last TForm command
+  Vector projected;            // the result of the last CameraProject
+  int32_t trisRendered = 0;    // triangles drawn by the last RenderWorld
   static constexpr int kStatCount = 16;
   float stats[kStatCount] = {};  // Stats3D: 0 collisions, 1 and 2 terrain
 };
 
 // The world, or null while no 3D mode is set.
 World* world3D();
-// Sets the world up for a 3D mode that has just opened.
-void startWorld3D();
+// Sets the world up for a 3D mode that has just opened, rendering through
+// the mode's scene device. Without a device (tests of the scene graph)
+// nothing can be drawn and lights have no device light.
+void startWorld3D(SceneDevice* device = nullptr);
 // Frees the world and everything in it; nothing happens without one.
 void endWorld3D();
 
@@ -54,6 +60,24 @@ void endWorld3D();
 World* worldOrFail();
 // The live entity of a handle: "Entity does not exist".
 Entity* entityOf(int32_t handle);
+// The live entity of a handle as one kind (Get is &Entity::getCamera and
+// the like): message while debugging when it is another kind.
+template <auto Get>
+auto entityKindOf(int32_t handle, const char* message) {
+  Entity* entity = entityOf(handle);
+  decltype((entity->*Get)()) kind = entity ? (entity->*Get)() : nullptr;
+  if (entity && !kind && debugging()) raiseError(message);
+  return kind;
+}
+
+// A component of a vector result the world keeps (TFormed, Projected); 0
+// without a world.
+template <Vector World::*Result, float Vector::*Axis>
+float worldResult() {
+  World* world = world3D();
+  return world ? (world->*Result).*Axis : 0;
+}
+
 // For creating commands: the world must be there and the parent handle 0 or
 // live ("Parent entity does not exist"). False when not.
 bool placeForNew(int32_t parentHandle, Entity*& parent);

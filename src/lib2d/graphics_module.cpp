@@ -96,7 +96,10 @@ void openMode(int width, int height, int depth, int32_t flags, bool backCurrent)
   state.userGraphics = true;
   resetDrawing();
   setBuffer(backCurrent ? state.device->backCanvas() : state.device->frontCanvas());
-  if (flags & kGraphicsThreeD) startWorld3D();
+  if (!(flags & kGraphicsThreeD)) return;
+  SceneDevice* scene = state.device->createScene();
+  if (!scene) raiseError("Unable to create 3D Scene");
+  startWorld3D(scene);
 }
 
 void endGraphics() {

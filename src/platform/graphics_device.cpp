@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine3d/device/gl_scene_device.h"
 #include "platform/image_files.h"
 
 namespace vx {
@@ -49,6 +50,7 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(int width, int height, in
 }
 
 GraphicsDevice::~GraphicsDevice() {
+  scene_.reset();
   // Fonts first: they hand their canvases back.
   fonts_.clear([](Font* f) { delete f; });
   Canvas* front = front_.get();
@@ -125,6 +127,20 @@ void GraphicsDevice::updateGamma(bool) {
   for (int c = 0; c < 3; ++c)
     for (int i = 0; i < 256; ++i)
       if (shownRamps_[c][i] >> 8 != i) shownIdentity_ = false;
+}
+
+}  // namespace vx
+
+namespace vx {
+
+SceneDevice* GraphicsDevice::createScene() {
+  if (scene_) return nullptr;
+  std::unique_ptr<GlSceneDevice> scene = GlSceneDevice::create(*back_);
+  if (!scene) return nullptr;
+  textureLimits_ = scene->textureLimits();
+  context_.textureLimits = &textureLimits_;
+  scene_ = std::move(scene);
+  return scene_.get();
 }
 
 }  // namespace vx

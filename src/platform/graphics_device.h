@@ -17,6 +17,8 @@
 
 namespace vx {
 
+class SceneDevice;
+
 class GraphicsDevice {
  public:
   // A device whose canvases are width by height in the format of the depth
@@ -62,6 +64,12 @@ class GraphicsDevice {
   void stretchCopy(Canvas& dest, int x, int y, int width, int height, Canvas& source, int sourceX, int sourceY,
                    int sourceWidth, int sourceHeight);
 
+  // The 3D scene of a 3D mode, drawing into the back canvas; texture
+  // canvases made from then on fit the scene's limits. Null when no scene
+  // can be made; a device has at most one.
+  SceneDevice* createScene();
+  SceneDevice* scene() const { return scene_.get(); }
+
   // Full-screen flipping: the back canvas's picture becomes the front's.
   void flipSurfaces() { front_->exchangeSurfaces(*back_); }
 
@@ -89,6 +97,8 @@ class GraphicsDevice {
   uint16_t ramps_[3][256];
   uint16_t shownRamps_[3][256];
   bool shownIdentity_ = true;
+  TextureLimits textureLimits_;
+  std::unique_ptr<SceneDevice> scene_;
 };
 
 // The pixel format of a mode's canvases for a depth of 16, 24 or 32.

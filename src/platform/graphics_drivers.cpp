@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "engine3d/device/offscreen_gl.h"
+
 namespace vx {
 
 namespace {
@@ -15,6 +17,9 @@ GraphicsDriver driverOf(int display) {
   driver.display = display;
   const char* name = SDL_GetDisplayName(display);
   driver.name = name && *name ? name : "Display " + std::to_string(display + 1);
+  // The scene renders offscreen, so every display and depth can show it
+  // once OpenGL works at all.
+  driver.is3D = OffscreenGL::available();
   const int count = SDL_GetNumDisplayModes(display);
   for (int i = 0; i < count; ++i) {
     SDL_DisplayMode mode;

@@ -132,7 +132,8 @@ class SceneDevice {
   // Reversed triangle winding, for mirrored passes.
   virtual void setFlipped(bool flipped) = 0;
   virtual void setRenderState(const RenderState& state) = 0;
-  // An indexed triangle list out of the mesh.
+  // An indexed triangle list out of the mesh; indices count from
+  // firstVertex.
   virtual void draw(DeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount, int32_t firstTriangle,
                     int32_t triangleCount) = 0;
   // Triangles drawn so far, counting every pass.

@@ -1,0 +1,54 @@
+#pragma once
+// Canvases as OpenGL textures. A canvas gets its texture the first time it
+// is drawn with and a fresh upload whenever its modification count moved
+// since the last one: every mipmap level, all six faces of a cube map,
+// clamped or wrapped by its texture flags. Textures of canvases that are
+// gone are deleted at the next sweep.
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+
+#include "engine3d/device/gl_state_cache.h"
+#include "engine3d/texture.h"
+
+namespace vx {
+
+class Canvas;
+class Surface;
+
+struct GlTexture {
+  GLuint name = 0;
+  GLenum target = GL_TEXTURE_2D;  // or GL_TEXTURE_CUBE_MAP
+};
+
+class GlTextureCache {
+ public:
+  explicit GlTextureCache(GlStateCache& state) : state_(state) {}
+  ~GlTextureCache();
+  GlTextureCache(const GlTextureCache&) = delete;
+  GlTextureCache& operator=(const GlTextureCache&) = delete;
+
+  // The canvas's texture, uploaded first when it changed.
+  GlTexture textureOf(Canvas& canvas);
+  // Deletes the textures of canvases whose pixel memory is gone.
+  void sweep();
+  int64_t uploads() const { return uploads_; }
+
+ private:
+  struct Entry {
+    std::weak_ptr<Surface> surface;  // expired once the canvas is gone
+    uint32_t modCount = 0;
+    GlTexture texture;
+  };
+  void upload(Canvas& canvas, Entry& entry);
+
+  GlStateCache& state_;
+  std::unordered_map<const Surface*, Entry> entries_;
+  int64_t uploads_ = 0;
+};
+
+// Pixels of a surface as 32-bit ARGB rows, top row first.
+void surfaceToArgb(const Surface& surface, uint32_t* argb);
+
+}  // namespace vx
