@@ -24,24 +24,13 @@
 #include <vector>
 
 #include "lib2d/canvas_transform.h"
+#include "best_rate.h"
 #include "platform/canvas.h"
 #include "platform/graphics_device.h"
 
 namespace {
 
 constexpr int kWidth = 640, kHeight = 480, kSprite = 32;
-
-// Operations per second of the best of five runs of count operations.
-double rate(int count, const std::function<void(int)>& op) {
-  double best = 1e30;
-  for (int run = 0; run < 5; ++run) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < count; ++i) op(i);
-    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    best = std::min(best, s);
-  }
-  return count / best;
-}
 
 void report(const char* what, double ours, const char* unit, double sdl = 0) {
   if (sdl > 0)
@@ -80,11 +69,11 @@ void benchSprites(vx::GraphicsDevice& device) {
   const int count = 400000;
   for (auto* set : {&inside, &edges}) {
     const std::vector<Point>& points = *set;
-    const double ours = rate(count, [&](int i) {
+    const double ours = bestRate(count, [&](int i) {
       const Point& p = points[i & 4095];
       buffer.blit(p.x, p.y, *sprite, 0, 0, kSprite, kSprite, false);
     });
-    const double sdl = rate(count, [&](int i) {
+    const double sdl = bestRate(count, [&](int i) {
       const Point& p = points[i & 4095];
       SDL_Rect to{p.x, p.y, kSprite, kSprite};
       SDL_BlitSurface(sdlSprite, nullptr, screen, &to);
@@ -120,7 +109,7 @@ void benchText(vx::GraphicsDevice& device) {
     if (!font) continue;
     buffer.setFont(font);
     const int lines = kHeight / std::max(1, font->height());
-    const double perSecond = rate(20000, [&](int i) { buffer.text(0, (i % lines) * font->height(), line); });
+    const double perSecond = bestRate(20000, [&](int i) { buffer.text(0, (i % lines) * font->height(), line); });
     report(pass == 0 ? "Text, courier 12 (characters)" : "Text, arial 24 (characters)",
            perSecond * double(line.size()), "/s");
   }
@@ -134,7 +123,7 @@ void benchRotate(vx::GraphicsDevice& device) {
     for (int x = 0; x < 256; ++x) image->setPixelFast(x, y, ((x ^ y) & 16) ? random() : 0xFF204080);
   image->setHandle(128, 128);
   for (bool filter : {false, true}) {
-    const double perSecond = rate(200, [&](int i) {
+    const double perSecond = bestRate(200, [&](int i) {
       const float r = -(10.0f + float(i % 70)) * 0.017453292f;
       vx::Canvas* turned =
           vx::transformCanvas(device, *image, std::cos(r), -std::sin(r), std::sin(r), std::cos(r), filter);

@@ -1,4 +1,4 @@
-// The movie commands (Part 4.8): movies open on the graphics device, play
+// The movie commands: movies open on the graphics device, play
 // their sound track on the audio device when there is one, and are drawn on
 // the current buffer. The commands make no handle checks; a handle that is
 // not an open movie of the mode (a closed one, or one of an earlier mode)

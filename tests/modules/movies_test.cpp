@@ -7,8 +7,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -25,14 +23,8 @@ using vxtest::vxrunPath;
 
 namespace {
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using vxtest::readFile;
+using vxtest::writeFile;
 
 // The offsets of the video chunks ("00dc") of an AVI file's movie list.
 std::vector<size_t> videoChunks(const std::string& avi) {
