@@ -50,7 +50,6 @@ int64_t frameDuration(const AVFrame& frame) {
 std::unique_ptr<Movie> Movie::open(GraphicsDevice& device, const std::string& path, AudioDevice* audio) {
   av_log_set_level(AV_LOG_QUIET);
   std::unique_ptr<Movie> movie(new Movie());
-  movie->device_ = &device;
   if (!movie->openVideo(path)) return nullptr;
   movie->frame_ = Canvas::create(&device, movie->width_, movie->height_, 0, device.surfaceContext());
   if (!movie->frame_) return nullptr;

@@ -45,18 +45,15 @@ class Movie {
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }
   bool playing() const { return playing_; }
-  bool hasSound() const { return soundStream_ != nullptr; }
 
   // The frame due now, stretched into the rectangle (x, y, w, h) of the
   // canvas, without its origin, viewport or handle; a rectangle reaching
   // outside the canvas draws nothing. False once the movie has ended.
   bool draw(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h);
 
-  // The clock's zero; for tests that need to move the movie's time.
-  using Clock = std::chrono::steady_clock;
-  void setStart(Clock::time_point start) { start_ = start; }
-
  private:
+  using Clock = std::chrono::steady_clock;
+
   Movie() = default;
   bool openVideo(const std::string& path);
   // Decodes the next whole frame into next_ with its time in nextTime_;
@@ -66,7 +63,6 @@ class Movie {
   void convertShown();
   void startSound(const std::string& path);
 
-  GraphicsDevice* device_ = nullptr;
   AudioDevice* audio_ = nullptr;
   sound::Stream* soundStream_ = nullptr;
   std::unique_ptr<Canvas> frame_;
@@ -77,8 +73,6 @@ class Movie {
   AVFrame* next_ = nullptr;   // decoded, not shown yet
   AVFrame* shown_ = nullptr;  // the frame in the frame canvas
   SwsContext* scaler_ = nullptr;
-  int scalerFormat_ = -1;  // the AVPixelFormat scaler_ was made for
-  int scalerWidth_ = 0, scalerHeight_ = 0;
   int stream_ = -1;
   double timeBase_ = 0;       // seconds per timestamp unit
   double frameInterval_ = 0;  // seconds per frame

@@ -148,6 +148,9 @@ TEST_F(Movies, TheSoundTrackIsHeardFromTheStartUntilTheMovieCloses) {
   r = run("play", {"VX_DEBUG=1"}, "wave");
   ASSERT_EQ(r.out, played(10)) << r.err;
   EXPECT_LT(vxtest::readWave(*dir_ / "heard.wav").level(), 0.001);
+
+  // Without a sound device the movie plays all the same.
+  EXPECT_EQ(run("sound", {"VX_DEBUG=1"}, "no-such-output").out, played(10));
 }
 
 TEST_F(Movies, ACutOffFilePlaysItsWholeFramesAndEnds) {
