@@ -183,24 +183,33 @@ void Movie::convertShown() {
   canvas.markModified({0, 0, width_, height_});
 }
 
-bool Movie::draw(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h) {
-  if (!playing_) return false;
+bool Movie::playing() {
+  catchUp();
+  return playing_;
+}
+
+void Movie::catchUp() {
+  if (!playing_) return;
   const double now = std::chrono::duration<double>(Clock::now() - start_).count();
-  // Every frame due by now is decoded; the last of them is shown.
-  bool fresh = false;
+  // Every frame due by now is decoded; the last of them is the one to show.
   while (haveNext_ && nextTime_ <= now) {
     av_frame_unref(shown_);
     av_frame_move_ref(shown_, next_);
     const double duration = frameDuration(*shown_) > 0 && timeBase_ > 0 ? frameDuration(*shown_) * timeBase_ : 0;
     shownEnd_ = nextTime_ + (duration > 0 ? duration : frameInterval_);
-    fresh = true;
+    shownConverted_ = false;
     decodeNext();
   }
-  if (!haveNext_ && now >= shownEnd_) {
-    playing_ = false;
-    return false;
+  if (!haveNext_ && now >= shownEnd_) playing_ = false;
+}
+
+bool Movie::draw(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h) {
+  catchUp();
+  if (!playing_) return false;
+  if (!shownConverted_) {
+    convertShown();
+    shownConverted_ = true;
   }
-  if (fresh) convertShown();
 
   // Drawn without the canvas's origin and viewport; a rectangle that leaves
   // the canvas draws nothing, as a failed blit.

@@ -44,7 +44,8 @@ class Movie {
 
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }
-  bool playing() const { return playing_; }
+  // Until the time of the last frame is over, whether drawn or not.
+  bool playing();
 
   // The frame due now, stretched into the rectangle (x, y, w, h) of the
   // canvas, without its origin, viewport or handle; a rectangle reaching
@@ -59,6 +60,8 @@ class Movie {
   // Decodes the next whole frame into next_ with its time in nextTime_;
   // false at the end of the stream.
   bool decodeNext();
+  // Takes the frames due by now from the decoder, and notices the end.
+  void catchUp();
   // Converts shown_ into the frame canvas.
   void convertShown();
   void startSound(const std::string& path);
@@ -84,6 +87,7 @@ class Movie {
   int32_t width_ = 0, height_ = 0;
   bool playing_ = true;
   bool haveNext_ = false;
+  bool shownConverted_ = true;  // the frame canvas holds shown_
   double nextTime_ = 0;   // seconds from the start
   double shownEnd_ = 0;   // when the frame shown last stops being due
   Clock::time_point start_;

@@ -157,8 +157,8 @@ TEST_F(Movies, ACutOffFilePlaysItsWholeFramesAndEnds) {
   expectRun("cut", played(6));
 }
 
-TEST_F(Movies, TheClockDecidesWhichFrameShows) {
-  expectRun("pace", "1\n1\n1\nsurvived\n");
+TEST_F(Movies, TheClockDecidesWhichFrameShowsAndWhenTheMovieEnds) {
+  expectRun("pace", "1\n1\n1\n1\n0\nsurvived\n");
 }
 
 TEST_F(Movies, DrawingIntoRectangles) {
