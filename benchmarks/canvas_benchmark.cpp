@@ -17,6 +17,7 @@
 #include <random>
 #include <vector>
 
+#include "best_rate.h"
 #include "platform/canvas.h"
 #include "platform/graphics_device.h"
 #include "platform/platform_runtime.h"
@@ -28,18 +29,6 @@ constexpr int kWidth = 640, kHeight = 480;
 struct Box {
   int x, y, w, h;
 };
-
-// Operations per second of the best of five runs of count operations.
-double rate(int count, const std::function<void(int)>& op) {
-  double best = 1e30;
-  for (int run = 0; run < 5; ++run) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < count; ++i) op(i);
-    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    best = std::min(best, s);
-  }
-  return count / best;
-}
 
 void report(const char* what, double canvas, double sdl = 0) {
   if (sdl > 0)
@@ -88,75 +77,75 @@ void bench(int depth) {
 
   std::printf("%d bits per pixel, %dx%d\n", depth, kWidth, kHeight);
 
-  report("Plot", rate(2000000, [&](int i) { const Box& b = points[i & 4095]; canvas->plot(b.x, b.y); }),
-         rate(2000000, [&](int i) {
+  report("Plot", bestRate(2000000, [&](int i) { const Box& b = points[i & 4095]; canvas->plot(b.x, b.y); }),
+         bestRate(2000000, [&](int i) {
            const Box& b = points[i & 4095];
            SDL_Rect r{b.x, b.y, 1, 1};
            SDL_FillRect(surface, &r, sdlColor);
          }));
-  report("Line (random ends)", rate(50000, [&](int i) {
+  report("Line (random ends)", bestRate(50000, [&](int i) {
     const Box& b = lines[i & 4095];
     canvas->line(b.x, b.y, b.w, b.h);
   }));
-  report("Rect solid 100x100", rate(20000, [&](int i) {
+  report("Rect solid 100x100", bestRate(20000, [&](int i) {
            const Box& b = rects[i & 4095];
            canvas->rect(b.x, b.y, b.w, b.h, true);
          }),
-         rate(20000, [&](int i) {
+         bestRate(20000, [&](int i) {
            const Box& b = rects[i & 4095];
            SDL_Rect r{b.x, b.y, b.w, b.h};
            SDL_FillRect(surface, &r, sdlColor);
          }));
-  report("Rect outline 100x100", rate(200000, [&](int i) {
+  report("Rect outline 100x100", bestRate(200000, [&](int i) {
            const Box& b = rects[i & 4095];
            canvas->rect(b.x, b.y, b.w, b.h, false);
          }),
-         rate(200000, [&](int i) {
+         bestRate(200000, [&](int i) {
            const Box& b = rects[i & 4095];
            SDL_Rect edges[4] = {{b.x, b.y, b.w, 1}, {b.x, b.y, 1, b.h}, {b.x + b.w - 1, b.y, 1, b.h},
                                 {b.x, b.y + b.h - 1, b.w, 1}};
            SDL_FillRects(surface, edges, 4, sdlColor);
          }));
-  report("Oval solid 100x100", rate(20000, [&](int i) {
+  report("Oval solid 100x100", bestRate(20000, [&](int i) {
     const Box& b = rects[i & 4095];
     canvas->oval(b.x, b.y, b.w, b.h, true);
   }));
-  report("Oval outline 100x100", rate(50000, [&](int i) {
+  report("Oval outline 100x100", bestRate(50000, [&](int i) {
     const Box& b = rects[i & 4095];
     canvas->oval(b.x, b.y, b.w, b.h, false);
   }));
-  report("Cls", rate(2000, [&](int) { canvas->cls(); }),
-         rate(2000, [&](int) { SDL_FillRect(surface, nullptr, 0); }));
-  report("CopyRect 256x256", rate(5000, [&](int i) {
+  report("Cls", bestRate(2000, [&](int) { canvas->cls(); }),
+         bestRate(2000, [&](int) { SDL_FillRect(surface, nullptr, 0); }));
+  report("CopyRect 256x256", bestRate(5000, [&](int i) {
            const Box& b = blocks[i & 1023];
            canvas->blit(b.x, b.y, *source, b.y, b.x, b.w, b.h, true);
          }),
-         rate(5000, [&](int i) {
+         bestRate(5000, [&](int i) {
            const Box& b = blocks[i & 1023];
            SDL_Rect from{b.y, b.x, b.w, b.h}, to{b.x, b.y, b.w, b.h};
            SDL_BlitSurface(sdlSource, &from, surface, &to);
          }));
-  report("Blit 64x64 solid", rate(100000, [&](int i) {
+  report("Blit 64x64 solid", bestRate(100000, [&](int i) {
            const Box& b = sprites[i & 4095];
            canvas->blit(b.x, b.y, *sprite, 0, 0, 64, 64, true);
          }),
-         rate(100000, [&](int i) {
+         bestRate(100000, [&](int i) {
            const Box& b = sprites[i & 4095];
            SDL_Rect to{b.x, b.y, 64, 64};
            SDL_BlitSurface(sdlSprite, nullptr, surface, &to);
          }));
   SDL_SetColorKey(sdlSprite, SDL_TRUE, 0);
-  report("Blit 64x64 masked", rate(100000, [&](int i) {
+  report("Blit 64x64 masked", bestRate(100000, [&](int i) {
            const Box& b = sprites[i & 4095];
            canvas->blit(b.x, b.y, *sprite, 0, 0, 64, 64, false);
          }),
-         rate(100000, [&](int i) {
+         bestRate(100000, [&](int i) {
            const Box& b = sprites[i & 4095];
            SDL_Rect to{b.x, b.y, 64, 64};
            SDL_BlitSurface(sdlSprite, nullptr, surface, &to);
          }));
   canvas->lock();
-  report("WritePixelFast", rate(kWidth * kHeight * 10, [&](int i) {
+  report("WritePixelFast", bestRate(kWidth * kHeight * 10, [&](int i) {
     canvas->setPixelFast(i & 511, (i >> 9) % kHeight, uint32_t(i));
   }));
   canvas->unlock();
@@ -174,7 +163,7 @@ void benchFlip(vx::PlatformRuntime& platform, int depth) {
     return;
   }
   vx::Canvas& back = device->backCanvas();
-  const double perSecond = rate(200, [&](int i) {
+  const double perSecond = bestRate(200, [&](int i) {
     back.plot(i % kWidth, 0);
     platform.flip(false);
   });

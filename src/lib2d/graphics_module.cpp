@@ -10,6 +10,7 @@ namespace vx {
 
 void linkGraphicsCommands(Registry& r);
 void linkTextCommands(Registry& r);
+void linkMovieCommands(Registry& r);
 
 namespace {
 
@@ -25,10 +26,11 @@ void resetDrawing() {
 }
 
 // What a mode change takes away before the mode closes: the 3D world,
-// every image and the console's scratch canvas.
+// every image and movie, and the console's scratch canvas.
 void releaseModeObjects() {
   endWorld3D();
   freeAllImages();
+  if (state.device) state.device->closeAllMovies();
   if (state.device) state.device->freeCanvas(state.inputScratch);
   state.inputScratch = nullptr;
 }
@@ -44,6 +46,7 @@ void link(Registry& r) {
   linkGraphicsCommands(r);
   linkImageCommands(r);
   linkTextCommands(r);
+  linkMovieCommands(r);
 }
 
 bool openDefaultWindow() {

@@ -50,6 +50,8 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(int width, int height, in
 }
 
 GraphicsDevice::~GraphicsDevice() {
+  // Movies first: they draw into canvases of the device.
+  closeAllMovies();
   scene_.reset();
   // Fonts first: they hand their canvases back.
   fonts_.clear([](Font* f) { delete f; });
@@ -97,6 +99,24 @@ void GraphicsDevice::freeFont(Font* font) {
   if (!font || font == defaultFont_ || !fonts_.find(HandleSet<Font>::handleOf(font))) return;
   fonts_.remove(font);
   delete font;
+}
+
+Movie* GraphicsDevice::openMovie(const std::string& file, AudioDevice* audio) {
+  std::unique_ptr<Movie> movie = Movie::open(*this, file, audio);
+  if (!movie) return nullptr;
+  Movie* m = movie.release();
+  movies_.add(m);
+  return m;
+}
+
+void GraphicsDevice::closeMovie(Movie* movie) {
+  if (!movie || !movies_.find(HandleSet<Movie>::handleOf(movie))) return;
+  movies_.remove(movie);
+  delete movie;
+}
+
+void GraphicsDevice::closeAllMovies() {
+  movies_.clear([](Movie* m) { delete m; });
 }
 
 void GraphicsDevice::stretchCopy(Canvas& dest, int x, int y, int width, int height, Canvas& source, int sourceX,

@@ -13,6 +13,7 @@
 
 #include "platform/canvas.h"
 #include "platform/font.h"
+#include "platform/movie.h"
 #include "runtime/handles.h"
 
 namespace vx {
@@ -59,6 +60,16 @@ class GraphicsDevice {
   // Frees a loaded font; the default font stays.
   void freeFont(Font* font);
 
+  // Movies: opened on the device and freed with it. file is a path this
+  // system opens; the sound track plays on audio when given. Null when the
+  // file does not play.
+  Movie* openMovie(const std::string& file, AudioDevice* audio);
+  // The movie of a handle, or null; movie commands make no handle checks.
+  Movie* findMovie(int32_t handle) const { return movies_.find(handle); }
+  // Only a movie of the device is closed.
+  void closeMovie(Movie* movie);
+  void closeAllMovies();
+
   // Copies the source rectangle into the destination rectangle, nearest
   // pixel; a negative sourceHeight walks the source upwards.
   void stretchCopy(Canvas& dest, int x, int y, int width, int height, Canvas& source, int sourceX, int sourceY,
@@ -92,6 +103,7 @@ class GraphicsDevice {
   SurfaceContext context_;
   HandleSet<Canvas> canvases_;
   HandleSet<Font> fonts_;
+  HandleSet<Movie> movies_;
   Font* defaultFont_ = nullptr;
   bool gammaControl_ = false;
   uint16_t ramps_[3][256];

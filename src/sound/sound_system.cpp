@@ -563,8 +563,9 @@ int SoundSystem::audibleChannels() {
 
 // ---- Streams ----
 
-Stream* SoundSystem::openStream(const std::string& path) {
-  std::unique_ptr<Decoder> decoder = openSoundFile(path);
+Stream* SoundSystem::openStream(const std::string& path) { return openStream(openSoundFile(path)); }
+
+Stream* SoundSystem::openStream(std::unique_ptr<Decoder> decoder) {
   if (!decoder) return nullptr;
   auto* stream = new Stream;
   stream->rate = decoder->rate();

@@ -84,6 +84,8 @@ class SoundSystem {
 
   // Streams: decoded while they play. Null when the file cannot be read.
   Stream* openStream(const std::string& path);
+  // A stream of a decoder opened elsewhere (a movie's sound track).
+  Stream* openStream(std::unique_ptr<Decoder> decoder);
   // Plays from the beginning on a channel of its own, which a sample of any
   // priority gives up for it; the channel id or -1. A stream plays on one
   // channel at a time: playing it again stops it first.

@@ -1,0 +1,243 @@
+#include "platform/movie.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+#include <cstring>
+#include <vector>
+
+#include "platform/audio_device.h"
+#include "platform/audio_module.h"
+#include "platform/canvas.h"
+#include "platform/graphics_device.h"
+#include "sound/decoder.h"
+#include "sound/sound_system.h"
+
+namespace vx {
+
+namespace {
+
+// The FFmpeg layout of a canvas format, or AV_PIX_FMT_NONE when it has none
+// and frames go through ARGB.
+AVPixelFormat layoutOf(const PixelFormat& format) {
+  if (format == PixelFormat::xrgb8888() || format == PixelFormat::argb8888()) return AV_PIX_FMT_BGRA;
+  if (format == PixelFormat::rgb888()) return AV_PIX_FMT_BGR24;
+  if (format == PixelFormat::rgb565()) return AV_PIX_FMT_RGB565LE;
+  if (format == PixelFormat::rgb555()) return AV_PIX_FMT_RGB555LE;
+  return AV_PIX_FMT_NONE;
+}
+
+// Frame rates beyond this are timestamps rather than rates (a stream that
+// only gives its time base).
+constexpr double kMaxFrameRate = 1000;
+constexpr double kDefaultInterval = 1.0 / 25;
+
+// How long a frame shows, in units of its stream's time base; 0 unknown.
+int64_t frameDuration(const AVFrame& frame) {
+#if LIBAVUTIL_VERSION_MAJOR >= 58
+  return frame.duration;
+#else
+  return frame.pkt_duration;
+#endif
+}
+
+}  // namespace
+
+std::unique_ptr<Movie> Movie::open(GraphicsDevice& device, const std::string& path, AudioDevice* audio) {
+  av_log_set_level(AV_LOG_QUIET);
+  std::unique_ptr<Movie> movie(new Movie());
+  if (!movie->openVideo(path)) return nullptr;
+  movie->frame_ = Canvas::create(&device, movie->width_, movie->height_, 0, device.surfaceContext());
+  if (!movie->frame_) return nullptr;
+  movie->frame_->cls();
+  // Not one whole frame: nothing to play.
+  if (!movie->decodeNext()) return nullptr;
+  movie->audio_ = audio;
+  movie->startSound(path);
+  movie->start_ = Clock::now();
+  return movie;
+}
+
+Movie::~Movie() {
+  // The audio module goes before the graphics module when the run ends,
+  // taking its streams with it; then there is nothing left to close.
+  if (soundStream_ && audio_ && audioDevice() == audio_) audio_->system().closeStream(soundStream_);
+  sws_freeContext(scaler_);
+  av_frame_free(&shown_);
+  av_frame_free(&next_);
+  av_packet_free(&packet_);
+  avcodec_free_context(&codec_);
+  avformat_close_input(&format_);
+}
+
+bool Movie::openVideo(const std::string& path) {
+  if (avformat_open_input(&format_, path.c_str(), nullptr, nullptr) < 0) return false;
+  if (avformat_find_stream_info(format_, nullptr) < 0) return false;
+  const AVCodec* decoder = nullptr;
+  stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+  if (stream_ < 0 || !decoder) return false;
+  AVStream* stream = format_->streams[stream_];
+  // Only the video stream is read here; the sound track has its own reader.
+  for (unsigned i = 0; i < format_->nb_streams; ++i)
+    if (static_cast<int>(i) != stream_) format_->streams[i]->discard = AVDISCARD_ALL;
+  codec_ = avcodec_alloc_context3(decoder);
+  if (!codec_ || avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return false;
+  // Slices only: frame threads would hold frames back.
+  codec_->thread_count = 0;
+  codec_->thread_type = FF_THREAD_SLICE;
+  // A frame the decoder knows to be damaged is left out rather than shown.
+  codec_->flags &= ~AV_CODEC_FLAG_OUTPUT_CORRUPT;
+  if (avcodec_open2(codec_, decoder, nullptr) < 0) return false;
+  width_ = codec_->width;
+  height_ = codec_->height;
+  if (width_ <= 0 || height_ <= 0) return false;
+  timeBase_ = av_q2d(stream->time_base);
+  const AVRational rate = av_guess_frame_rate(format_, stream, nullptr);
+  const double fps = rate.num > 0 && rate.den > 0 ? av_q2d(rate) : 0;
+  frameInterval_ = fps > 0 && fps <= kMaxFrameRate ? 1 / fps : kDefaultInterval;
+  packet_ = av_packet_alloc();
+  next_ = av_frame_alloc();
+  shown_ = av_frame_alloc();
+  return packet_ && next_ && shown_;
+}
+
+void Movie::startSound(const std::string& path) {
+  if (!audio_) return;
+  std::unique_ptr<sound::Decoder> decoder = sound::openFfmpegFile(path);
+  if (!decoder) return;
+  soundStream_ = audio_->system().openStream(std::move(decoder));
+  if (soundStream_) audio_->system().playStream(soundStream_);
+}
+
+bool Movie::decodeNext() {
+  haveNext_ = false;
+  while (!ended_) {
+    const int status = avcodec_receive_frame(codec_, next_);
+    if (status == 0) {
+      const bool damaged = next_->decode_error_flags != 0 || (next_->flags & AV_FRAME_FLAG_CORRUPT) ||
+                           next_->width <= 0 || next_->height <= 0;
+      if (damaged) {
+        av_frame_unref(next_);
+        continue;
+      }
+      const int64_t pts = next_->best_effort_timestamp;
+      double t;
+      if (pts == AV_NOPTS_VALUE || timeBase_ <= 0) {
+        t = lastTime_ < 0 ? 0 : lastTime_ + frameInterval_;
+      } else {
+        if (firstPts_ == INT64_MIN) firstPts_ = pts;
+        t = double(pts - firstPts_) * timeBase_;
+      }
+      if (t < lastTime_) t = lastTime_;
+      lastTime_ = nextTime_ = t;
+      haveNext_ = true;
+      return true;
+    }
+    if (status == AVERROR_EOF || draining_) {
+      ended_ = true;
+      break;
+    }
+    // EAGAIN, or a frame that failed to decode: feed the next packet.
+    if (av_read_frame(format_, packet_) < 0) {
+      draining_ = true;
+      avcodec_send_packet(codec_, nullptr);
+      continue;
+    }
+    // A packet the demuxer found cut short is not decoded.
+    if (packet_->stream_index == stream_ && !(packet_->flags & AV_PKT_FLAG_CORRUPT))
+      avcodec_send_packet(codec_, packet_);
+    av_packet_unref(packet_);
+  }
+  return false;
+}
+
+void Movie::convertShown() {
+  Canvas& canvas = *frame_;
+  const AVPixelFormat layout = layoutOf(canvas.format());
+  const AVPixelFormat target = layout == AV_PIX_FMT_NONE ? AV_PIX_FMT_BGRA : layout;
+  scaler_ = sws_getCachedContext(scaler_, shown_->width, shown_->height, AVPixelFormat(shown_->format), width_,
+                                 height_, target, SWS_BILINEAR, nullptr, nullptr, nullptr);
+  if (!scaler_) return;
+  if (layout != AV_PIX_FMT_NONE) {
+    uint8_t* planes[4] = {canvas.bits(), nullptr, nullptr, nullptr};
+    int pitches[4] = {canvas.pitch(), 0, 0, 0};
+    sws_scale(scaler_, shown_->data, shown_->linesize, 0, shown_->height, planes, pitches);
+    // No alpha in a movie: every pixel is opaque.
+    if (canvas.format().hasAlpha())
+      for (int y = 0; y < height_; ++y) {
+        uint8_t* row = canvas.bits() + intptr_t(y) * canvas.pitch();
+        for (int x = 0; x < width_; ++x) row[4 * x + 3] = 0xFF;
+      }
+  } else {
+    std::vector<uint32_t> argb(size_t(width_) * height_);
+    uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(argb.data()), nullptr, nullptr, nullptr};
+    int pitches[4] = {width_ * 4, 0, 0, 0};
+    sws_scale(scaler_, shown_->data, shown_->linesize, 0, shown_->height, planes, pitches);
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) canvas.setPixelFast(x, y, argb[size_t(y) * width_ + x] | 0xFF000000u);
+  }
+  canvas.markModified({0, 0, width_, height_});
+}
+
+bool Movie::playing() {
+  catchUp();
+  return playing_;
+}
+
+void Movie::catchUp() {
+  if (!playing_) return;
+  const double now = std::chrono::duration<double>(Clock::now() - start_).count();
+  // Every frame due by now is decoded; the last of them is the one to show.
+  while (haveNext_ && nextTime_ <= now) {
+    av_frame_unref(shown_);
+    av_frame_move_ref(shown_, next_);
+    const double duration = frameDuration(*shown_) > 0 && timeBase_ > 0 ? frameDuration(*shown_) * timeBase_ : 0;
+    shownEnd_ = nextTime_ + (duration > 0 ? duration : frameInterval_);
+    shownConverted_ = false;
+    decodeNext();
+  }
+  if (!haveNext_ && now >= shownEnd_) playing_ = false;
+}
+
+bool Movie::draw(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h) {
+  catchUp();
+  if (!playing_) return false;
+  if (!shownConverted_) {
+    convertShown();
+    shownConverted_ = true;
+  }
+
+  // Drawn without the canvas's origin and viewport; a rectangle that leaves
+  // the canvas draws nothing, as a failed blit.
+  if (w <= 0 || h <= 0 || x < 0 || y < 0 || int64_t(x) + w > canvas.width() || int64_t(y) + h > canvas.height())
+    return true;
+  Canvas& source = *frame_;
+  const PixelFormat& from = source.format();
+  const PixelFormat& to = canvas.format();
+  const int sb = from.bytesPerPixel(), db = to.bytesPerPixel();
+  const bool same = from == to;
+  if (same && w == width_ && h == height_) {
+    for (int j = 0; j < h; ++j)
+      std::memcpy(canvas.bits() + intptr_t(y + j) * canvas.pitch() + intptr_t(x) * db,
+                  source.bits() + intptr_t(j) * source.pitch(), size_t(w) * db);
+  } else {
+    std::vector<int32_t> columns(w);
+    for (int i = 0; i < w; ++i) columns[i] = int32_t(int64_t(i) * width_ / w) * sb;
+    for (int j = 0; j < h; ++j) {
+      const uint8_t* row = source.bits() + intptr_t(int64_t(j) * height_ / h) * source.pitch();
+      uint8_t* out = canvas.bits() + intptr_t(y + j) * canvas.pitch() + intptr_t(x) * db;
+      if (same)
+        for (int i = 0; i < w; ++i, out += db) to.store(out, from.load(row + columns[i]));
+      else
+        for (int i = 0; i < w; ++i, out += db) to.store(out, to.toNative(from.toArgb(from.load(row + columns[i]))));
+    }
+  }
+  canvas.markModified({x, y, x + w, y + h});
+  return true;
+}
+
+}  // namespace vx
