@@ -52,8 +52,9 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(int width, int height, in
 GraphicsDevice::~GraphicsDevice() {
   // Movies first: they draw into canvases of the device.
   closeAllMovies();
+  // The scene holds textures made from canvases.
   scene_.reset();
-  // Fonts first: they hand their canvases back.
+  // Then fonts: they hand their canvases back.
   fonts_.clear([](Font* f) { delete f; });
   Canvas* front = front_.get();
   Canvas* back = back_.get();

@@ -3,6 +3,7 @@
 #include "engine3d/device/gl_texture_cache.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace vx {
 
@@ -57,10 +58,21 @@ void GlFrameBuffer::readInto(Canvas& canvas, const CanvasRect& rect) {
   Surface& surface = canvas.surface();
   const PixelFormat& format = surface.format();
   const int bytes = format.bytesPerPixel();
+  // 32-bit canvases in the framebuffer's own order take the rows as they
+  // are, less the alpha they do not keep.
+  const bool argb = format == PixelFormat::argb8888();
+  const bool xrgb = format == PixelFormat::xrgb8888();
   for (int row = 0; row < h; ++row) {
     const uint32_t* source = scratch_.data() + static_cast<size_t>(h - 1 - row) * w;
     uint8_t* pixel = surface.pixel(rect.left, rect.top + row);
-    for (int x = 0; x < w; ++x, pixel += bytes) format.write(pixel, source[x]);
+    if (argb) {
+      std::memcpy(pixel, source, static_cast<size_t>(w) * 4);
+    } else if (xrgb) {
+      uint32_t* target = reinterpret_cast<uint32_t*>(pixel);
+      for (int x = 0; x < w; ++x) target[x] = source[x] & 0x00FFFFFFu;
+    } else {
+      for (int x = 0; x < w; ++x, pixel += bytes) format.write(pixel, source[x]);
+    }
   }
   canvas.markModified(rect);
 }

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Frames per second of RenderWorld plus Flip at 640x480x32 through Mesa's
+# llvmpipe, in three scenes (one 10,000-triangle mesh, 1,000 cubes, the cubes
+# half transparent), against Irrlicht drawing the same geometry with its
+# OpenGL driver (under Xvfb) and its Burnings software renderer. The peer is
+# built 32-bit like the runtime, so both draw through the same Mesa. Each
+# figure is the best of three runs taken in turn.
+#   benchmarks/render_benchmark.sh [frames]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+frames=${1:-200}
+
+need=()
+[ -e /usr/lib/i386-linux-gnu/libIrrlicht.so ] || need+=(libirrlicht-dev:i386)
+command -v xvfb-run >/dev/null || need+=(xvfb)
+command -v xauth >/dev/null || need+=(xauth)
+if [ ${#need[@]} -gt 0 ]; then
+  sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+tools/build.sh >/dev/null
+peer=build/benchmarks/irrlicht_render
+if [ ! "$peer" -nt benchmarks/peers/irrlicht_render.cpp ]; then
+  g++ -m32 -O2 -o "$peer" benchmarks/peers/irrlicht_render.cpp -I/usr/include/irrlicht -lIrrlicht
+fi
+
+export LIBGL_ALWAYS_SOFTWARE=1
+fps() { sed -n 's/.*: \([0-9.e+]*\) fps.*/\1/p' | tail -1; }
+ours() {
+  VX_DEBUG=1 VX_SCENE=$1 VX_FRAMES=$frames SDL_VIDEODRIVER=dummy \
+    build/src/vxrun build/benchmarks/render_scenes.vxm 2>&1 | fps
+}
+# Irrlicht opens an X11 window for every driver.
+irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" "$1" "$2" "$frames" | fps; }
+best() { printf '%s\n' "$@" | sort -g | tail -1; }
+
+for scene in mesh cubes alpha; do
+  o=() g=() b=()
+  for _ in 1 2 3; do
+    o+=("$(ours $scene)") g+=("$(irrlicht opengl $scene)") b+=("$(irrlicht burnings $scene)")
+  done
+  awk -v s=$scene -v o="$(best "${o[@]}")" -v g="$(best "${g[@]}")" -v b="$(best "${b[@]}")" 'BEGIN {
+    printf "%-6s runtime %6.1f fps   irrlicht opengl %6.1f fps (%.2fx)   burnings %6.1f fps (%.2fx)\n",
+      s, o, g, o / g, b, o / b }'
+done
