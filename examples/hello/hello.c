@@ -96,9 +96,43 @@ void __MAIN(void) {
   __vxStrStore(&picture, __vxStrConcat(_fsystemproperty(__vxStrConst("tempdir")), __vxStrConst("hello.bmp")));
   if (_fsavebuffer(_fbackbuffer(), __vxStrLoad(&picture)))
     say_joined("Last frame saved as ", __vxStrLoad(&picture));
-  __vxStrRelease(picture);
   say_joined("Graphics mode: ", __vxStrConcat(__vxStrConcat(__vxStrFromInt(_fgraphicswidth()), __vxStrConst(" x ")),
                                               __vxStrFromInt(_fgraphicsheight())));
+
+  /* 3D: a lit, textured cube turning beside a sphere, rendered into the
+     back buffer with 2D text drawn over the scene. */
+  _fgraphics3d(320, 240, 32, 2);
+  int checker = _fcreatetexture(64, 64, 0, 1);
+  _fsetbuffer(_ftexturebuffer(checker, 0));
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) {
+      if ((x + y) % 2) _fcolor(240, 200, 40);
+      else _fcolor(40, 90, 220);
+      _frect(x * 16, y * 16, 16, 16, 1);
+    }
+  _fsetbuffer(_fbackbuffer());
+  int camera = _fcreatecamera(0);
+  _fcameraclscolor(camera, 16, 24, 64);
+  int light = _fcreatelight(1, 0);
+  _fturnentity(light, 45, 30, 0, 0);
+  int cube = _fcreatecube(0);
+  _fpositionentity(cube, -1.5f, 0, 5, 0);
+  _fentitytexture(cube, checker, 0, 0);
+  int sphere = _fcreatesphere(16, 0);
+  _fpositionentity(sphere, 1.5f, 0, 5, 0);
+  _fentitycolor(sphere, 255, 120, 60);
+  for (int frame = 0; frame < 60; ++frame) {
+    _fturnentity(cube, 1, 2, 0, 0);
+    _frenderworld(1);
+    _fcolor(255, 255, 255);
+    _ftext(160, 200, __vxStrConst("RenderWorld with text over it"), 1, 0);
+    _fflip(1);
+  }
+  say_joined("Triangles in the last 3D frame: ", __vxStrFromInt(_ftrisrendered()));
+  __vxStrStore(&picture, __vxStrConcat(_fsystemproperty(__vxStrConst("tempdir")), __vxStrConst("hello3d.bmp")));
+  if (_fsavebuffer(_fbackbuffer(), __vxStrLoad(&picture)))
+    say_joined("Last 3D frame saved as ", __vxStrLoad(&picture));
+  __vxStrRelease(picture);
 
   _fruntimestats();
 
