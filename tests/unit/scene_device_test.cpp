@@ -342,13 +342,20 @@ TEST_F(SceneDeviceTest, BlendModesAndAlphaTest) {
 }
 
 TEST_F(SceneDeviceTest, ReadsBackInTheCanvasFormat) {
-  open(vx::PixelFormat::rgb565(), GlSceneDevice::kMaxStages);
-  device->begin({});
-  device->setViewport(0, 0, kWidth, kHeight);
-  device->clear({1, 0.5f, 0}, true, true);
-  device->end();
-  EXPECT_TRUE(near(rgb(*canvas, 10, 10), 0xFF7F00, 8));
-  EXPECT_EQ(canvas->format().depth(), 16);
+  for (const vx::PixelFormat& format :
+       {vx::PixelFormat::rgb565(), vx::PixelFormat::rgb888(), vx::PixelFormat::xrgb8888()}) {
+    open(format, GlSceneDevice::kMaxStages);
+    device->begin({});
+    device->setViewport(0, 0, kWidth, kHeight);
+    device->clear({1, 0.5f, 0}, true, true);
+    device->end();
+    EXPECT_TRUE(near(rgb(*canvas, 10, 10), 0xFF7F00, 8)) << format.depth();
+    EXPECT_EQ(canvas->format(), format);
+    device.reset();
+  }
+  // A canvas without alpha keeps none of the framebuffer's.
+  const vx::Surface& surface = canvas->surface();
+  EXPECT_EQ(surface.format().load(surface.pixel(kWidth - 1, kHeight - 1)) >> 24, 0u);
 }
 
 TEST_F(SceneDeviceTest, OnlyOneDeviceAtATimeWithCubeTextures) {
