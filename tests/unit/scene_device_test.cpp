@@ -231,6 +231,24 @@ TEST_F(SceneDeviceTest, LayersBeyondTheStagesAreExtraPasses) {
   EXPECT_EQ(device->trianglesDrawn(), 10);
 }
 
+TEST_F(SceneDeviceTest, AMeshThatOutlivesItsDeviceLeavesTheNextOneAlone) {
+  std::unique_ptr<DeviceMesh> old = std::move(mesh);
+  open(vx::PixelFormat::xrgb8888(), GlSceneDevice::kMaxStages);
+  EXPECT_EQ(old->lockVertices(0, 4), nullptr);
+  EXPECT_EQ(old->lockTriangles(0, 2), nullptr);
+  beginFrame();
+  device->setRenderState(fullBright(1, 1, 1));
+  device->draw(*old, 0, 4, 0, 2);
+  old.reset();
+  EXPECT_EQ(device->trianglesDrawn(), 0);
+  // The new device's buffers, made first, survive the old mesh.
+  square(-0.2f, -0.2f, 0.2f, 0.2f, 2);
+  drawSquare();
+  device->end();
+  EXPECT_EQ(device->trianglesDrawn(), 2);
+  EXPECT_EQ(rgb(*canvas, 32, 24), 0xFFFFFFu);
+}
+
 TEST_F(SceneDeviceTest, TexturesFollowTheirCanvas) {
   auto texture = textureCanvas(2, 2, vx::kTextureClampU | vx::kTextureClampV);
   ASSERT_EQ(texture->width(), 2);
@@ -406,7 +424,7 @@ TEST_F(SceneDeviceTest, SphereAndCubeMapsGenerateTheirCoordinates) {
   EXPECT_TRUE(near(rgb(*canvas, 2, 2), 0xFF0000));
   EXPECT_TRUE(near(rgb(*canvas, 60, 44), 0xFF0000));
 
-  auto cube = textureCanvas(8, 8, vx::kCanvasCubeMap | vx::kTextureCubeMap);
+  auto cube = textureCanvas(8, 8, int32_t{vx::kCanvasCubeMap} | vx::kTextureCubeMap);
   const uint32_t faceColors[6] = {0xFF800000, 0xFF0000FF, 0xFF808000, 0xFF00FF00, 0xFF008080, 0xFF800080};
   for (int face = 0; face < 6; ++face) {
     cube->selectFace(face);

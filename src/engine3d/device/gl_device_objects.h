@@ -1,32 +1,37 @@
 #pragma once
 // The meshes and lights of the OpenGL scene device. Meshes keep their
-// vertices and indices in system memory and are drawn from there; lights
+// vertices and indices in buffer objects, and a lock maps only the range
+// that is written, so the driver receives only what changed; lights
 // keep what a fixed-function light needs and count their changes, so that
 // the device re-sends a light only when it changed.
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
+#include "engine3d/device/gl_state_cache.h"
 #include "engine3d/device/scene_device.h"
 
 namespace vx {
 
 class GlDeviceMesh : public DeviceMesh {
  public:
-  GlDeviceMesh(int32_t vertexCapacity, int32_t triangleCapacity)
-      : DeviceMesh(vertexCapacity, triangleCapacity),
-        vertices_(static_cast<size_t>(vertexCapacity)),
-        indices_(static_cast<size_t>(triangleCapacity) * 3) {}
-  DeviceVertex* lockVertices(int32_t first, int32_t) override { return vertices_.data() + first; }
-  void unlockVertices() override {}
-  uint16_t* lockTriangles(int32_t first, int32_t) override { return indices_.data() + 3 * first; }
-  void unlockTriangles() override {}
-  const DeviceVertex* vertices() const { return vertices_.data(); }
-  const uint16_t* indices() const { return indices_.data(); }
+  // device lives as long as the device that made the mesh: a mesh that
+  // outlives it has no buffers left to write, draw or delete.
+  GlDeviceMesh(std::weak_ptr<const bool> device, int32_t vertexCapacity, int32_t triangleCapacity);
+  ~GlDeviceMesh() override;
+  DeviceVertex* lockVertices(int32_t first, int32_t count) override;
+  void unlockVertices() override;
+  uint16_t* lockTriangles(int32_t first, int32_t count) override;
+  void unlockTriangles() override;
+  bool madeBy(const std::shared_ptr<const bool>& device) const { return device_.lock() == device; }
+  // Binds both buffers for drawing.
+  void bind() const;
 
  private:
-  std::vector<DeviceVertex> vertices_;
-  std::vector<uint16_t> indices_;
+  std::weak_ptr<const bool> device_;
+  GLuint vertexBuffer_ = 0;
+  GLuint indexBuffer_ = 0;
 };
 
 class GlDeviceLight : public DeviceLight {

@@ -143,7 +143,7 @@ void GlSceneDevice::initialise() {
 }
 
 std::unique_ptr<DeviceMesh> GlSceneDevice::createMesh(int32_t vertexCapacity, int32_t triangleCapacity, int32_t) {
-  return std::make_unique<GlDeviceMesh>(std::max(vertexCapacity, 0), std::max(triangleCapacity, 0));
+  return std::make_unique<GlDeviceMesh>(life_, std::max(vertexCapacity, 0), std::max(triangleCapacity, 0));
 }
 
 std::unique_ptr<DeviceLight> GlSceneDevice::createLight(int32_t type) {
@@ -474,6 +474,7 @@ void GlSceneDevice::draw(DeviceMesh& deviceMesh, int32_t firstVertex, int32_t ve
                          int32_t triangleCount) {
   if (triangleCount <= 0 || vertexCount <= 0) return;
   const auto& mesh = static_cast<const GlDeviceMesh&>(deviceMesh);
+  if (!mesh.madeBy(life_)) return;
   if (lightPositionsStale_) sendLights();
   state_.loadMatrix(GL_MODELVIEW, 0, glMatrixOf(view_ * world_).m);
   markDrawn();
@@ -507,7 +508,9 @@ void GlSceneDevice::draw(DeviceMesh& deviceMesh, int32_t firstVertex, int32_t ve
 // Indices count from firstVertex.
 void GlSceneDevice::drawPass(const GlDeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount,
                              int32_t firstTriangle, int32_t triangleCount) {
-  const DeviceVertex* v = mesh.vertices() + firstVertex;
+  // Attribute pointers are offsets into the mesh's bound vertex buffer.
+  mesh.bind();
+  const DeviceVertex* v = static_cast<const DeviceVertex*>(nullptr) + firstVertex;
   constexpr GLsizei stride = sizeof(DeviceVertex);
   glVertexPointer(3, GL_FLOAT, stride, &v->x);
   glNormalPointer(GL_FLOAT, stride, &v->nx);
@@ -524,7 +527,7 @@ void GlSceneDevice::drawPass(const GlDeviceMesh& mesh, int32_t firstVertex, int3
   }
   arrayUnits_ = enabledUnits_;
   glDrawRangeElements(GL_TRIANGLES, 0, vertexCount - 1, triangleCount * 3, GL_UNSIGNED_SHORT,
-                      mesh.indices() + 3 * firstTriangle);
+                      static_cast<const uint16_t*>(nullptr) + 3 * firstTriangle);
   trianglesDrawn_ += triangleCount;
 }
 

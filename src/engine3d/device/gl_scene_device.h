@@ -99,6 +99,8 @@ class GlSceneDevice : public SceneDevice {
   CanvasRect viewportOnTarget() const;
 
   Canvas& target_;
+  // Expires with the device, telling its meshes so.
+  std::shared_ptr<const bool> life_ = std::make_shared<const bool>(true);
   std::unique_ptr<OffscreenGL> gl_;
   std::unique_ptr<GlFrameBuffer> frame_;
   GlStateCache state_;
