@@ -4,29 +4,16 @@
 // a frame of 20,000 triangles in 200 draws alternating two render states;
 // with the OpenGL state calls each kind of frame sends.
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <memory>
 
+#include "best_rate.h"
 #include "engine3d/device/gl_scene_device.h"
 
 namespace {
 
 constexpr int kWidth = 640, kHeight = 480;
 constexpr int kDraws = 200, kTrianglesPerDraw = 100;
-
-// Frames per second of the best of three runs of count frames.
-double rate(int count, const std::function<void()>& frame) {
-  double best = 1e30;
-  for (int run = 0; run < 3; ++run) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < count; ++i) frame();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  return count / best;
-}
 
 // A thin strip of triangles across the view at depth 5, so that the
 // frame measures the device more than filling pixels.
@@ -83,7 +70,7 @@ void benchmark(int depth, const vx::PixelFormat& format) {
     frame(clearColor, draws);
     const int64_t calls = device->stateCallsSent() - before;
     std::printf("%2d bits  %-34s %8.1f frames/s  %6lld state calls/frame\n", depth, name,
-                rate(count, [&] { frame(clearColor, draws); }), static_cast<long long>(calls));
+                bestRate(count, [&](int) { frame(clearColor, draws); }), static_cast<long long>(calls));
   };
   report("cleared, empty", true, 0, 100);
   report("canvas under the scene, empty", false, 0, 100);

@@ -100,6 +100,11 @@ Matrix pitchMatrix(float pitch) {
   return {{1, 0, 0}, {0, c, s}, {0, -s, c}};
 }
 
+Matrix rollMatrix(float roll) {
+  const float c = std::cos(roll), s = std::sin(roll);
+  return {{c, s, 0}, {-s, c, 0}, {0, 0, 1}};
+}
+
 Matrix scaledAxes(const Matrix& m, Vector scale) { return {m.i * scale.x, m.j * scale.y, m.k * scale.z}; }
 
 float pitchOf(const Matrix& m) { return pitchOf(m.k); }

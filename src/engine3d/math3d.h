@@ -100,8 +100,10 @@ Matrix matrixFromQuat(Quat q);
 // Orthonormalises first (k kept, i from j x k, j from k x i), so the axes
 // may carry scale.
 Quat quatFromMatrix(const Matrix& m);
+// Turns by an angle in radians about y, x and z.
 Matrix yawMatrix(float yaw);
 Matrix pitchMatrix(float pitch);
+Matrix rollMatrix(float roll);
 // The axes scaled by scale.x, scale.y and scale.z.
 Matrix scaledAxes(const Matrix& m, Vector scale);
 

@@ -88,11 +88,7 @@ void scaleMesh(int32_t handle, float x, float y, float z) {
 }
 
 void rotateMesh(int32_t handle, float pitch, float yaw, float roll) {
-  const float p = pitch * kDegToRad, y = yaw * kDegToRad, r = roll * kDegToRad;
-  const Matrix rollTurn{{std::cos(r), std::sin(r), 0}, {-std::sin(r), std::cos(r), 0}, {0, 0, 1}};
-  const Matrix pitchTurn{{1, 0, 0}, {0, std::cos(p), std::sin(p)}, {0, -std::sin(p), std::cos(p)}};
-  const Matrix yawTurn{{std::cos(y), 0, std::sin(y)}, {0, 1, 0}, {-std::sin(y), 0, std::cos(y)}};
-  transformMesh(handle, {yawTurn * pitchTurn * rollTurn, {}});
+  transformMesh(handle, {yawMatrix(yaw * kDegToRad) * pitchMatrix(pitch * kDegToRad) * rollMatrix(roll * kDegToRad), {}});
 }
 
 void positionMesh(int32_t handle, float x, float y, float z) { transformMesh(handle, {Matrix{}, {x, y, z}}); }

@@ -16,8 +16,6 @@ namespace vx {
 
 namespace {
 
-constexpr int32_t kJoined = 1;
-constexpr int32_t kCreated = 2;
 constexpr int32_t kPlayerJoinedType = 100;
 constexpr int32_t kPlayerLeftType = 101;
 constexpr int32_t kBecameHostType = 102;
@@ -83,13 +81,13 @@ int32_t started(std::unique_ptr<NetSession> session, int32_t result) {
   players.clear();
   newPlayers.clear();
   takeSessionPlayers();
-  isHost = result == kCreated;
+  isHost = result == StartGameChoice::kCreated;
   return result;
 }
 
 int32_t hostNetGame(StrArg name) {
   requireNoGame();
-  return started(NetSession::host(name.str(), NetSession::sessionPort()), kCreated);
+  return started(NetSession::host(name.str(), NetSession::sessionPort()), StartGameChoice::kCreated);
 }
 
 int32_t startNetGame() {
@@ -109,7 +107,7 @@ int32_t joinNetGame(StrArg name, StrArg address) {
   if (!address.empty() && !resolveHost(address.c_str(), &host)) return 0;
   std::string wanted = name.str();
   for (const NetSessionInfo& info : NetSession::find(host, NetSession::sessionPort(), kSearchMs, &wanted))
-    if (info.name == wanted) return started(NetSession::join(info), kJoined);
+    if (info.name == wanted) return started(NetSession::join(info), StartGameChoice::kJoined);
   return 0;
 }
 
