@@ -79,7 +79,6 @@ class GraphicsDevice {
   // canvases made from then on fit the scene's limits. Null when no scene
   // can be made; a device has at most one.
   SceneDevice* createScene();
-  SceneDevice* scene() const { return scene_.get(); }
 
   // Full-screen flipping: the back canvas's picture becomes the front's.
   void flipSurfaces() { front_->exchangeSurfaces(*back_); }

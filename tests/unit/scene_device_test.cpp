@@ -281,6 +281,35 @@ TEST_F(SceneDeviceTest, TexturesFollowTheirCanvas) {
   EXPECT_TRUE(near(rgb(*canvas, 60, 44), 0x00FFFF));
 }
 
+TEST_F(SceneDeviceTest, AChangedTextureIsUploadedIntoItselfWhateverUnitIsActive) {
+  auto flat = [&](uint32_t argb) {
+    auto texture = textureCanvas(2, 2, 0);
+    texture->setClsColor(argb);
+    texture->cls();
+    return texture;
+  };
+  auto red = flat(0xFFFF0000), green = flat(0xFF00FF00);
+  RenderState both = fullBright(1, 1, 1);
+  both.layers[0] = {red.get(), nullptr, 2, 0};
+  both.layers[1] = {green.get(), nullptr, 3, 0};  // added
+  RenderState greenAlone = fullBright(1, 1, 1);
+  greenAlone.layers[0] = {green.get(), nullptr, 2, 0};
+  auto centre = [&](const RenderState& state) {
+    beginFrame();
+    device->setRenderState(state);
+    square(-1, -0.75f, 1, 0.75f, 1);
+    drawSquare();
+    device->end();
+    return rgb(*canvas, 32, 24);
+  };
+  EXPECT_TRUE(near(centre(both), 0xFFFF00));
+  // The second unit was the last one set up when the first texture changes.
+  red->setClsColor(0xFF0000FF);
+  red->cls();
+  EXPECT_TRUE(near(centre(both), 0x00FFFF));
+  EXPECT_TRUE(near(centre(greenAlone), 0x00FF00));
+}
+
 TEST_F(SceneDeviceTest, DirectionalLightsShineAlongTheirDirection) {
   std::unique_ptr<DeviceLight> light = device->createLight(1);
   light->setColor(1, 0.5f, 0);

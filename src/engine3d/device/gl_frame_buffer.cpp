@@ -38,15 +38,12 @@ GlFrameBuffer::~GlFrameBuffer() {
 void GlFrameBuffer::uploadFrom(const Canvas& canvas, GlStateCache& state) {
   const Surface& surface = canvas.surface();
   scratch_.resize(static_cast<size_t>(width_) * height_);
-  surfaceToArgb(surface, scratch_.data());
-  std::vector<uint32_t> flipped(scratch_.size());
-  for (int row = 0; row < height_; ++row)
-    std::copy_n(scratch_.data() + static_cast<size_t>(row) * width_, width_,
-                flipped.data() + static_cast<size_t>(height_ - 1 - row) * width_);
+  // OpenGL's rows go up from the bottom.
+  surfaceToArgb(surface, scratch_.data(), true);
   // Written into the colour texture, untouched by any drawing state; it is
   // unbound again so that nothing samples the picture being drawn.
-  state.bindTexture(0, GL_TEXTURE_2D, color_);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, flipped.data());
+  state.bindForUpload(GL_TEXTURE_2D, color_);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, scratch_.data());
   state.bindTexture(0, GL_TEXTURE_2D, 0);
 }
 

@@ -94,6 +94,7 @@ void GlSceneDevice::initialise() {
   glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, GL_TRUE);
   glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
   glDepthFunc(GL_LEQUAL);
+  glClearDepth(1);
   // Flat shading takes a triangle's colour from its first vertex.
   if (versionAtLeast(3, 2)) glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
   glCullFace(GL_BACK);
@@ -218,8 +219,6 @@ void GlSceneDevice::clear(Vector color, bool clearColor, bool clearDepth) {
   }
   if (clearDepth) {
     state_.depthMask(true);
-    glClearDepth(1);
-    state_.countSent();
     mask |= GL_DEPTH_BUFFER_BIT;
   }
   if (mask) {
@@ -483,11 +482,10 @@ void GlSceneDevice::draw(DeviceMesh& deviceMesh, int32_t firstVertex, int32_t ve
 
   // Layers beyond the stages: each drawn unlit on its own, blended onto
   // what is there, then the state is put back as it was.
-  const std::vector<int> extra = extraLayers_;
   state_.enable(GL_LIGHTING, false);
   state_.enable(GL_BLEND, true);
   disableUnitsFrom(1);
-  for (int index : extra) {
+  for (int index : extraLayers_) {
     const TextureLayer& layer = current_.layers[index];
     if (layer.blend == 1)
       state_.blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -4,13 +4,6 @@
 
 namespace vx {
 
-void GlStateCache::forget() {
-  values_.clear();
-  haveMaterial_ = false;
-  modelView_.set = projection_.set = false;
-  for (MatrixSlot& slot : textures_) slot.set = false;
-}
-
 bool GlStateCache::changed(uint64_t key, uint64_t value) {
   auto [it, inserted] = values_.try_emplace(key, value);
   if (inserted) return true;
@@ -56,6 +49,11 @@ void GlStateCache::bindTexture(int unit, GLenum target, GLuint texture) {
   activeTexture(unit);
   ++sent_;
   glBindTexture(target, texture);
+}
+
+void GlStateCache::bindForUpload(GLenum target, GLuint texture) {
+  activeTexture(0);
+  bindTexture(0, target, texture);
 }
 
 void GlStateCache::texEnv(int unit, GLenum name, GLint value) {

@@ -19,14 +19,15 @@ class GlStateCache {
   int64_t sent() const { return sent_; }
   // For calls the cache does not hold (light parameters, clears).
   void countSent(int calls = 1) { sent_ += calls; }
-  // Forgets every value, after OpenGL state was changed behind the cache.
-  void forget();
 
   void enable(GLenum capability, bool on);
   // Texture unit states: targets and coordinate generation.
   void enableOnUnit(int unit, GLenum capability, bool on);
   void activeTexture(int unit);
   void bindTexture(int unit, GLenum target, GLuint texture);
+  // Binds on unit 0 and makes that unit active, as glTexImage2D and the
+  // texture parameters act on the active unit's binding.
+  void bindForUpload(GLenum target, GLuint texture);
   void texEnv(int unit, GLenum name, GLint value);
   void texGen(int unit, GLenum coordinate, GLint mode);
   void blendFunc(GLenum source, GLenum dest);

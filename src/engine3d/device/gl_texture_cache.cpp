@@ -30,11 +30,11 @@ int uploadLevels(GLenum target, Surface& surface, bool mipmapped, std::vector<ui
 
 }  // namespace
 
-void surfaceToArgb(const Surface& surface, uint32_t* argb) {
+void surfaceToArgb(const Surface& surface, uint32_t* argb, bool bottomUp) {
   const PixelFormat& format = surface.format();
   const int bytes = format.bytesPerPixel();
   for (int y = 0; y < surface.height(); ++y) {
-    const uint8_t* pixel = surface.row(y);
+    const uint8_t* pixel = surface.row(bottomUp ? surface.height() - 1 - y : y);
     for (int x = 0; x < surface.width(); ++x, pixel += bytes) *argb++ = format.read(pixel);
   }
 }
@@ -58,7 +58,6 @@ GlTexture GlTextureCache::textureOf(Canvas& canvas) {
 }
 
 void GlTextureCache::upload(Canvas& canvas, Entry& entry) {
-  ++uploads_;
   entry.surface = canvas.mainSurface();
   Surface& main = canvas.textureSurface();
   entry.modCount = canvas.modCount();
@@ -66,17 +65,15 @@ void GlTextureCache::upload(Canvas& canvas, Entry& entry) {
   const bool mipmapped = (canvas.flags() & kCanvasMipmap) && !main.mipmaps().empty();
   entry.texture.target = cube ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
   if (!entry.texture.name) glGenTextures(1, &entry.texture.name);
-  // Bound on a unit of its own choosing through the cache, so the cache
-  // keeps knowing what each unit holds.
-  state_.bindTexture(0, entry.texture.target, entry.texture.name);
+  // Bound through the cache, so the cache keeps knowing what each unit holds.
+  state_.bindForUpload(entry.texture.target, entry.texture.name);
   const GLenum target = entry.texture.target;
-  std::vector<uint32_t> scratch;
   int levels = 0;
   if (cube) {
     for (int face = 0; face < 6; ++face)
-      levels = uploadLevels(kCubeTargets[face], canvas.faceSurface(face), mipmapped, scratch);
+      levels = uploadLevels(kCubeTargets[face], canvas.faceSurface(face), mipmapped, scratch_);
   } else {
-    levels = uploadLevels(target, main, mipmapped, scratch);
+    levels = uploadLevels(target, main, mipmapped, scratch_);
   }
   glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, levels - 1);
   glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "engine3d/device/gl_state_cache.h"
 #include "engine3d/texture.h"
@@ -33,7 +34,6 @@ class GlTextureCache {
   GlTexture textureOf(Canvas& canvas);
   // Deletes the textures of canvases whose pixel memory is gone.
   void sweep();
-  int64_t uploads() const { return uploads_; }
 
  private:
   struct Entry {
@@ -45,10 +45,10 @@ class GlTextureCache {
 
   GlStateCache& state_;
   std::unordered_map<const Surface*, Entry> entries_;
-  int64_t uploads_ = 0;
+  std::vector<uint32_t> scratch_;  // a level's pixels on their way to OpenGL
 };
 
-// Pixels of a surface as 32-bit ARGB rows, top row first.
-void surfaceToArgb(const Surface& surface, uint32_t* argb);
+// Pixels of a surface as 32-bit ARGB rows, top row first unless bottomUp.
+void surfaceToArgb(const Surface& surface, uint32_t* argb, bool bottomUp = false);
 
 }  // namespace vx
