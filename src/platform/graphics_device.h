@@ -71,8 +71,9 @@ class GraphicsDevice {
   void closeAllMovies();
 
   // Copies the source rectangle into the destination rectangle, nearest
-  // pixel; a negative sourceHeight walks the source upwards.
-  void stretchCopy(Canvas& dest, int x, int y, int width, int height, Canvas& source, int sourceX, int sourceY,
+  // pixel, without origins or viewports; a negative sourceHeight walks the
+  // source upwards. Only the part inside the destination is written.
+  static void stretchCopy(Canvas& dest, int x, int y, int width, int height, Canvas& source, int sourceX, int sourceY,
                    int sourceWidth, int sourceHeight);
 
   // The 3D scene of a 3D mode, drawing into the back canvas; texture

@@ -7,9 +7,6 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <cstring>
-#include <vector>
-
 #include "platform/audio_device.h"
 #include "platform/audio_module.h"
 #include "platform/canvas.h"
@@ -21,14 +18,11 @@ namespace vx {
 
 namespace {
 
-// The FFmpeg layout of a canvas format, or AV_PIX_FMT_NONE when it has none
-// and frames go through ARGB.
+// The FFmpeg layout of a display format, which frame canvases have.
 AVPixelFormat layoutOf(const PixelFormat& format) {
-  if (format == PixelFormat::xrgb8888() || format == PixelFormat::argb8888()) return AV_PIX_FMT_BGRA;
+  if (format == PixelFormat::xrgb8888()) return AV_PIX_FMT_BGR0;
   if (format == PixelFormat::rgb888()) return AV_PIX_FMT_BGR24;
-  if (format == PixelFormat::rgb565()) return AV_PIX_FMT_RGB565LE;
-  if (format == PixelFormat::rgb555()) return AV_PIX_FMT_RGB555LE;
-  return AV_PIX_FMT_NONE;
+  return AV_PIX_FMT_RGB565LE;
 }
 
 // Frame rates beyond this are timestamps rather than rates (a stream that
@@ -53,7 +47,6 @@ std::unique_ptr<Movie> Movie::open(GraphicsDevice& device, const std::string& pa
   if (!movie->openVideo(path)) return nullptr;
   movie->frame_ = Canvas::create(&device, movie->width_, movie->height_, 0, device.surfaceContext());
   if (!movie->frame_) return nullptr;
-  movie->frame_->cls();
   // Not one whole frame: nothing to play.
   if (!movie->decodeNext()) return nullptr;
   movie->audio_ = audio;
@@ -106,7 +99,8 @@ bool Movie::openVideo(const std::string& path) {
 }
 
 void Movie::startSound(const std::string& path) {
-  if (!audio_) return;
+  // The sound track is read by a decoder of its own, on the sound thread.
+  if (!audio_ || av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) < 0) return;
   std::unique_ptr<sound::Decoder> decoder = sound::openFfmpegFile(path);
   if (!decoder) return;
   soundStream_ = audio_->system().openStream(std::move(decoder));
@@ -157,29 +151,12 @@ bool Movie::decodeNext() {
 
 void Movie::convertShown() {
   Canvas& canvas = *frame_;
-  const AVPixelFormat layout = layoutOf(canvas.format());
-  const AVPixelFormat target = layout == AV_PIX_FMT_NONE ? AV_PIX_FMT_BGRA : layout;
   scaler_ = sws_getCachedContext(scaler_, shown_->width, shown_->height, AVPixelFormat(shown_->format), width_,
-                                 height_, target, SWS_BILINEAR, nullptr, nullptr, nullptr);
+                                 height_, layoutOf(canvas.format()), SWS_BILINEAR, nullptr, nullptr, nullptr);
   if (!scaler_) return;
-  if (layout != AV_PIX_FMT_NONE) {
-    uint8_t* planes[4] = {canvas.bits(), nullptr, nullptr, nullptr};
-    int pitches[4] = {canvas.pitch(), 0, 0, 0};
-    sws_scale(scaler_, shown_->data, shown_->linesize, 0, shown_->height, planes, pitches);
-    // No alpha in a movie: every pixel is opaque.
-    if (canvas.format().hasAlpha())
-      for (int y = 0; y < height_; ++y) {
-        uint8_t* row = canvas.bits() + intptr_t(y) * canvas.pitch();
-        for (int x = 0; x < width_; ++x) row[4 * x + 3] = 0xFF;
-      }
-  } else {
-    std::vector<uint32_t> argb(size_t(width_) * height_);
-    uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(argb.data()), nullptr, nullptr, nullptr};
-    int pitches[4] = {width_ * 4, 0, 0, 0};
-    sws_scale(scaler_, shown_->data, shown_->linesize, 0, shown_->height, planes, pitches);
-    for (int y = 0; y < height_; ++y)
-      for (int x = 0; x < width_; ++x) canvas.setPixelFast(x, y, argb[size_t(y) * width_ + x] | 0xFF000000u);
-  }
+  uint8_t* planes[4] = {canvas.bits(), nullptr, nullptr, nullptr};
+  int pitches[4] = {canvas.pitch(), 0, 0, 0};
+  sws_scale(scaler_, shown_->data, shown_->linesize, 0, shown_->height, planes, pitches);
   canvas.markModified({0, 0, width_, height_});
 }
 
@@ -215,28 +192,7 @@ bool Movie::draw(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h) {
   // the canvas draws nothing, as a failed blit.
   if (w <= 0 || h <= 0 || x < 0 || y < 0 || int64_t(x) + w > canvas.width() || int64_t(y) + h > canvas.height())
     return true;
-  Canvas& source = *frame_;
-  const PixelFormat& from = source.format();
-  const PixelFormat& to = canvas.format();
-  const int sb = from.bytesPerPixel(), db = to.bytesPerPixel();
-  const bool same = from == to;
-  if (same && w == width_ && h == height_) {
-    for (int j = 0; j < h; ++j)
-      std::memcpy(canvas.bits() + intptr_t(y + j) * canvas.pitch() + intptr_t(x) * db,
-                  source.bits() + intptr_t(j) * source.pitch(), size_t(w) * db);
-  } else {
-    std::vector<int32_t> columns(w);
-    for (int i = 0; i < w; ++i) columns[i] = int32_t(int64_t(i) * width_ / w) * sb;
-    for (int j = 0; j < h; ++j) {
-      const uint8_t* row = source.bits() + intptr_t(int64_t(j) * height_ / h) * source.pitch();
-      uint8_t* out = canvas.bits() + intptr_t(y + j) * canvas.pitch() + intptr_t(x) * db;
-      if (same)
-        for (int i = 0; i < w; ++i, out += db) to.store(out, from.load(row + columns[i]));
-      else
-        for (int i = 0; i < w; ++i, out += db) to.store(out, to.toNative(from.toArgb(from.load(row + columns[i]))));
-    }
-  }
-  canvas.markModified({x, y, x + w, y + h});
+  GraphicsDevice::stretchCopy(canvas, x, y, w, h, *frame_, 0, 0, width_, height_);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "canvas_test_support.h"
+#include "platform/graphics_device.h"
 
 using vx::Canvas;
 using vx::PixelFormat;
@@ -228,4 +229,30 @@ TEST(CanvasColors, DrawingAndClearColoursAreOpaque) {
   EXPECT_EQ(c->maskColor(), 0u);
   c->setMask(0x00123456);
   EXPECT_EQ(c->maskColor(), 0x00123456u);  // kept as given
+}
+
+TEST(CanvasCopies, StretchCopyClipsConvertsAndReadsOutsideAsBlack) {
+  auto source = makeCanvas(2, 2, PixelFormat::xrgb8888());
+  source->setPixelFast(0, 0, 0xFF0000);
+  source->setPixelFast(1, 0, 0x00FF00);
+  source->setPixelFast(0, 1, 0x0000FF);
+  source->setPixelFast(1, 1, 0xFFFFFF);
+
+  // Doubled into a canvas of another format, partly off its right and bottom.
+  auto wide = makeCanvas(4, 4, PixelFormat::rgb565());
+  wide->setClsColor(0x808080);
+  wide->cls();
+  vx::GraphicsDevice::stretchCopy(*wide, 1, 1, 4, 4, *source, 0, 0, 2, 2);
+  EXPECT_EQ(wide->getPixelFast(0, 0) & 0xFFFFFF, 0x808080u);
+  EXPECT_EQ(wide->getPixelFast(2, 2) & 0xFFFFFF, 0xF80000u);  // at 565 precision
+  EXPECT_EQ(wide->getPixelFast(3, 1) & 0xFFFFFF, 0x00FC00u);
+  EXPECT_EQ(wide->getPixelFast(1, 3) & 0xFFFFFF, 0x0000F8u);
+
+  // Unscaled in one format: a source rectangle half outside, walked upwards.
+  auto same = makeCanvas(2, 2, PixelFormat::xrgb8888());
+  vx::GraphicsDevice::stretchCopy(*same, 0, 0, 2, 2, *source, 1, 1, 2, -2);
+  EXPECT_EQ(same->getPixelFast(0, 0) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(same->getPixelFast(0, 1) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(same->getPixelFast(1, 0) & 0xFFFFFF, 0u);
+  EXPECT_EQ(same->getPixelFast(1, 1) & 0xFFFFFF, 0u);
 }
