@@ -19,10 +19,12 @@ packages=(
   libegl-dev:i386 libgl-dev:i386 libegl-mesa0:i386 libgl1-mesa-dri:i386
 )
 
+# A package name without an architecture matches every installed
+# architecture of it (pkgconf and pkgconf:i386), one status per line.
 missing=()
 for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "installed" ]] || missing+=("$p")
+  status=$(dpkg-query -W -f='${db:Status-Status}\n' "$p" 2>/dev/null || true)
+  grep -qx installed <<<"$status" || missing+=("$p")
 done
 
 if ((${#missing[@]} == 0)); then
@@ -37,5 +39,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
+# A mirror caught mid-sync fails one index while the rest are fresh; the
+# install below still works from what did arrive, so only warn.
+$sudo apt-get update -q || echo "install-deps: some package indexes could not be updated" >&2
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
