@@ -17,6 +17,7 @@ packages=(
   ffmpeg
   libenet-dev:i386
   libegl-dev:i386 libgl-dev:i386 libegl-mesa0:i386 libgl1-mesa-dri:i386
+  xvfb x11-apps
 )
 
 # A package name without an architecture matches every installed

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 extern char** environ;
 
@@ -27,6 +28,14 @@ ProgramRun runModule(const std::string& name, const std::vector<std::string>& ar
   return runProgram(argv, options);
 }
 
+std::string testDisplay() {
+  const char* file = getenv("VX_TEST_DISPLAY_FILE");
+  std::string display;
+  if (file) std::getline(std::ifstream(file), display);
+  EXPECT_FALSE(display.empty()) << "no test X server (run the test through ctest)";
+  return display;
+}
+
 ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& options) {
   int outPipe[2], errPipe[2];
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return {};
@@ -39,7 +48,10 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& op
       continue;
     env.push_back(entry);
   }
-  env.push_back("SDL_VIDEODRIVER=dummy");
+  if (options.windowed)
+    env.push_back("DISPLAY=" + testDisplay());
+  else
+    env.push_back("SDL_VIDEODRIVER=dummy");
   for (const std::string& e : options.environment) env.push_back(e);
 
   pid_t pid = fork();

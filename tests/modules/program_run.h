@@ -20,7 +20,13 @@ struct RunOptions {
   // When standard output contains this text, send the signal to the program.
   std::string signalWhenSeen;
   int signalToSend = 0;
+  // In a window of the test X server instead of headless (only in tests
+  // declared WINDOWED).
+  bool windowed = false;
 };
+
+// The test X server's display (":N"); the test fails without one.
+std::string testDisplay();
 
 ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& options = {});
 
