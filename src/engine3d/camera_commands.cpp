@@ -4,7 +4,6 @@
 #include "engine3d/light.h"
 #include "engine3d/mesh.h"
 #include "engine3d/world.h"
-#include "lib2d/graphics_module.h"
 #include "platform/graphics_device.h"
 #include "runtime/registry.h"
 
@@ -21,7 +20,7 @@ Light* lightOf(int32_t handle) { return entityKindOf<&Entity::getLight>(handle, 
 int32_t createCamera(int32_t parentHandle) {
   Entity* parent;
   if (!placeForNew(parentHandle, parent)) return 0;
-  const CanvasRect v = graphics().device->backCanvas().viewport();
+  const CanvasRect v = world3D()->graphics->backCanvas().viewport();
   return addEntity(new Camera(v.left, v.top, v.width(), v.height()), parent);
 }
 

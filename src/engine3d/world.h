@@ -1,9 +1,9 @@
 #pragma once
-// The 3D module ("vexel3d"): the World exists while a 3D graphics mode is
-// set and owns every entity of it. The graphics module starts it once a 3D
-// mode has opened and ends it before any mode changes, at EndGraphics and
-// when the run ends; ending it frees every entity, so all entity handles
-// become invalid.
+// The World exists while a 3D graphics mode is set and owns every entity,
+// brush and texture of it. The 3D module (world3d/vexel3d_module) starts it
+// once a 3D mode has opened and ends it before any mode changes, at
+// EndGraphics and when the run ends; ending it frees every entity, so all
+// entity handles become invalid.
 //
 // Every entity a program can name is in the world's handle set. The
 // helpers below are the one way commands of every entity kind check their
@@ -21,17 +21,15 @@
 #include "engine3d/texture_filters.h"
 #include "runtime/errors.h"
 #include "runtime/handles.h"
-#include "runtime/runtime_modules.h"
 
 namespace vx {
-
-extern const RuntimeModule vexel3dModule;
 
 class GraphicsDevice;
 class SceneDevice;
 
 struct World {
-  SceneDevice* device = nullptr;
+  SceneDevice* device = nullptr;      // the scene device of the 3D mode
+  GraphicsDevice* graphics = nullptr; // its graphics device, where texture canvases live
   HandleSet<Entity> entities;
   // The textures and brushes handed to the program.
   HandleSet<Texture> textures;
@@ -49,12 +47,14 @@ struct World {
 
 // The world, or null while no 3D mode is set.
 World* world3D();
-// Sets the world up for a 3D mode that has just opened, rendering through
-// the mode's scene device. Without a device (tests of the scene graph)
-// nothing can be drawn and lights have no device light.
-void startWorld3D(SceneDevice* device = nullptr);
-// Frees the world and everything in it; nothing happens without one.
-void endWorld3D();
+// Makes the world for a 3D mode that has just opened, rendering through the
+// mode's scene device (replacing any world there was). Without a scene
+// device (tests of the scene graph) nothing is drawn and lights have no
+// device light; without a graphics device no texture can be made.
+void createWorld(SceneDevice* device, GraphicsDevice* graphics);
+// Frees every entity, brush and texture and then the world; nothing
+// happens without one.
+void destroyWorld();
 
 // The world; "3D Graphics mode not set" while debugging, null otherwise.
 World* worldOrFail();
@@ -105,9 +105,6 @@ void freeBrush(int32_t handle);
 // Frees every registered brush, every registered texture.
 void freeAllBrushes();
 void freeAllTextures();
-
-// The graphics device of the open mode (a 3D mode while there is a world).
-GraphicsDevice& graphicsDevice();
 
 inline int32_t handleOf(const Entity* entity) { return HandleSet<Entity>::handleOf(entity); }
 

@@ -12,6 +12,7 @@
 #include "engine3d/mesh.h"
 #include "engine3d/primitives.h"
 #include "engine3d/world.h"
+#include "world3d/vexel3d_module.h"
 #include "debugged_3d_run.h"
 #include "math3d_expect.h"
 #include "recording_scene_device.h"
