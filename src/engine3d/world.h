@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <type_traits>
 
 #include "engine3d/brush.h"
 #include "engine3d/device/scene_device.h"
@@ -60,12 +61,35 @@ void destroyWorld();
 World* worldOrFail();
 // The live entity of a handle: "Entity does not exist".
 Entity* entityOf(int32_t handle);
-// The live entity of a handle as one kind (Get is &Entity::getCamera and
-// the like): message while debugging when it is another kind.
+
+template <typename Query>
+struct QueryOf;
+template <typename Owner, typename Kind>
+struct QueryOf<Kind* (Owner::*)()> {
+  using owner = Owner;
+  using kind = Kind;
+};
+
+// The entity as one kind, or null (also for a null entity). Get is the
+// kind's query: &Entity::getCamera and the others of Entity, or
+// &Model::getMesh and the others of Model, which are asked of the
+// entity's model.
+template <auto Get>
+auto kindOf(Entity* entity) -> typename QueryOf<decltype(Get)>::kind* {
+  if constexpr (std::is_same_v<typename QueryOf<decltype(Get)>::owner, Model>) {
+    Model* model = entity ? entity->getModel() : nullptr;
+    return model ? (model->*Get)() : nullptr;
+  } else {
+    return entity ? (entity->*Get)() : nullptr;
+  }
+}
+
+// The live entity of a handle as one kind (as kindOf): message while
+// debugging when it is another kind.
 template <auto Get>
 auto entityKindOf(int32_t handle, const char* message) {
   Entity* entity = entityOf(handle);
-  decltype((entity->*Get)()) kind = entity ? (entity->*Get)() : nullptr;
+  auto* kind = kindOf<Get>(entity);
   if (entity && !kind && debugging()) raiseError(message);
   return kind;
 }
