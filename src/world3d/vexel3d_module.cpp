@@ -34,6 +34,8 @@ void link(Registry& r) {
 
 }  // namespace
 
+// What this layer keeps per world is made right after the engine's world
+// and freed after every entity, before the brushes and textures go.
 void startWorld3D(SceneDevice* scene, GraphicsDevice* graphics) {
   endWorld3D();
   createWorld(scene, graphics);
