@@ -54,10 +54,6 @@ bool openDefaultWindow() {
   return state.device != nullptr;
 }
 
-void idleOrEnd() {
-  if (!platform().idle()) endProgram();
-}
-
 bool create() {
   state = GraphicsState{};
   if (!openDefaultWindow()) return false;

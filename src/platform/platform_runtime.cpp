@@ -10,6 +10,7 @@
 #include "platform/repaint_timer.h"
 #include "platform/window_presenter.h"
 #include "runtime/debugger.h"
+#include "runtime/errors.h"
 
 namespace vx {
 
@@ -114,6 +115,14 @@ bool PlatformRuntime::delay(int32_t milliseconds) {
     // Wakes early for any event, so the window stays responsive.
     SDL_WaitEventTimeout(nullptr, std::min(remaining, 100));
   }
+}
+
+void idleOrEnd() {
+  if (!PlatformRuntime::current()->idle()) endProgram();
+}
+
+void delayOrEnd(int32_t milliseconds) {
+  if (!PlatformRuntime::current()->delay(milliseconds)) endProgram();
 }
 
 void PlatformRuntime::handle(const SDL_Event& event) {

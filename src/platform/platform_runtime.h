@@ -157,4 +157,10 @@ class PlatformRuntime {
   SDL_Rect savedWindow_{};
 };
 
+// What every command that waits or lets the window breathe does: idle (or
+// delay) on the current platform runtime, and end the program when it has
+// been ended (its window closed, an end requested).
+void idleOrEnd();
+void delayOrEnd(int32_t milliseconds);
+
 }  // namespace vx

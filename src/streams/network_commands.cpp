@@ -77,7 +77,7 @@ void closeTcpServer(int32_t handle) {
 }
 
 int32_t acceptTcpStream(int32_t handle) {
-  if (!PlatformRuntime::current()->idle()) endProgram();
+  idleOrEnd();
   TcpServer* server = serverOf(handle);
   if (!server) return 0;
   TcpStream* stream = server->accept(acceptTimeout);
