@@ -159,10 +159,26 @@ TEST(Programs, ABundledExecutableCarriesItsModule) {
   std::string bundle = ::testing::TempDir() + "bundled_strings";
   ProgramRun made = runProgram({VX_VXBUNDLE, vxrunPath(), modulePath("end_nested"), bundle});
   ASSERT_EQ(made.exitStatus, 0) << made.err;
+  const size_t moduleSize = readFile(modulePath("end_nested")).size();
+  const size_t bundleSize = readFile(bundle).size();
+  EXPECT_LT(bundleSize, 1024 * 1024 + moduleSize) << "the runtime is stripped";
+  EXPECT_EQ(made.out.rfind("vxbundle: wrote " + bundle + ", " + std::to_string(bundleSize) + " bytes", 0), 0u)
+      << made.out;
   RunOptions options;
   options.environment = kDebug;
-  ProgramRun run = runProgram({bundle, "some", "arguments"}, options);
+  ProgramRun run = runProgram({bundle, "--help"}, options);
   EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.out, "ending\n");
+  EXPECT_EQ(run.out, "ending\n") << "the arguments are the program's";
+
+  // Stripping cuts the module off; the executable still knows what it was.
+  ASSERT_EQ(runProgram({"/usr/bin/strip", bundle}).exitStatus, 0);
+  run = runProgram({bundle}, options);
+  EXPECT_EQ(run.exitStatus, 255);
+  EXPECT_EQ(run.err,
+            "Unable to run Vexel Basic module\n" + bundle + ": stand-alone executable whose module was stripped off\n");
   unlink(bundle.c_str());
+
+  made = runProgram({VX_VXBUNDLE, "/bin/true", modulePath("end_nested"), bundle});
+  EXPECT_EQ(made.exitStatus, 1);
+  EXPECT_EQ(made.err, "vxbundle: error: /bin/true is not vxrun, the Vexel Basic runtime\n");
 }
