@@ -63,7 +63,7 @@ bool sphereCollide(const CollisionLine& line, float radius, Vector centre, float
   const float reach = radius + targetRadius;
   float t;
   if (!smallerRoot(a, 2 * dot(away, D), dot(away, away) - reach * reach, t)) return false;
-  if (t < 0 || !(t < info.time)) return false;
+  if (!(t >= 0 && t < info.time)) return false;
   setHit(info, t, normalise(pointAt(line, t) - centre));
   return true;
 }
@@ -92,7 +92,7 @@ bool edgeCollide(const CollisionLine& line, float radius, Vector a, Vector b, Co
   const Vector D = line.direction;
   float tA;
   if (!smallerRoot(dot(D, D), 2 * dot(fromA, D), dot(fromA, fromA) - radius * radius, tA)) return false;
-  if (tA < 0 || tA > info.time) return false;
+  if (!(tA >= 0 && tA <= info.time)) return false;
   setHit(info, tA, normalise(pointAt(line, tA) - a));
   return true;
 }
@@ -144,7 +144,7 @@ bool planeCollide(const CollisionLine& line, float radius, const Transform& tran
   const Vector direction = toPlane.m * line.direction;
   if (!(direction.y < 0)) return false;
   const float t = -(origin.y - radius) / direction.y;
-  if (t < 0 || t > info.time) return false;
+  if (!(t >= 0 && t <= info.time)) return false;
   // Normals go with the inverse transpose: the up axis picks its y row.
   const Vector up{toPlane.m.i.y, toPlane.m.j.y, toPlane.m.k.y};
   setHit(info, t, normalise(up));
