@@ -84,7 +84,7 @@ Collider::Collider(const std::vector<Vector>& positions, const std::vector<std::
 void Collider::add(const std::array<Vector, 3>& v, MeshSurface* surface, int32_t index) {
   Box box;
   for (const Vector& p : v) box.add(p);
-  triangles_.push_back({{v[0], v[1], v[2]}, box.min, box.max, surface, index});
+  triangles_.push_back({{v[0], v[1], v[2]}, surface, index, box.min, box.max});
 }
 
 void Collider::build() {

@@ -23,9 +23,9 @@ namespace vx {
 
 struct ColliderTriangle {
   Vector v[3];                     // in the collider's space
-  Vector min, max;                 // its box
   MeshSurface* surface = nullptr;  // what a hit reports
   int32_t index = -1;              // within the surface
+  Vector min, max;                 // its box
 };
 
 class Collider : public MeshGeometryCache {
