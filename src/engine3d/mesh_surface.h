@@ -45,10 +45,13 @@ static_assert(sizeof(Triangle) == 6);
 constexpr int32_t kSurfaceVertexLimit = 65536;
 
 // A mesh's change counters, which its surfaces move: geometry for vertex
-// positions, vertices, triangles and surfaces; material for brushes.
+// positions, vertices, triangles and surfaces; material for brushes;
+// vertices for every edit of what a vertex holds (normals, colours and
+// texture coordinates too).
 struct MeshVersions {
   int32_t geometry = 0;
   int32_t material = 0;
+  int32_t vertices = 0;
 };
 
 class MeshSurface {
@@ -107,7 +110,10 @@ class MeshSurface {
   void writeTriangles(uint16_t* out, int32_t first, int32_t count) const;
 
  private:
-  void verticesChanged(int32_t from) { cleanVertices_ = std::min(cleanVertices_, from); }
+  void verticesChanged(int32_t from) {
+    cleanVertices_ = std::min(cleanVertices_, from);
+    ++versions_.vertices;
+  }
   void trianglesChanged(int32_t from) { cleanTriangles_ = std::min(cleanTriangles_, from); }
   void geometryChanged() { ++versions_.geometry; }
   void sendVertices(DeviceMesh& mesh);
