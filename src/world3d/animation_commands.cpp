@@ -4,6 +4,7 @@
 #include "engine3d/world.h"
 #include "runtime/registry.h"
 #include "world3d/key_animator.h"
+#include "world3d/model_files.h"
 #include "world3d/world3d_commands.h"
 
 namespace vx {
@@ -48,6 +49,15 @@ int32_t extractAnimSeq(int32_t handle, int32_t first, int32_t last, int32_t sequ
   return animator ? animator->extractSequence(first, last, sequence) : -1;
 }
 
+int32_t loadAnimSeq(int32_t handle, StrArg file) {
+  KeyAnimator* animator = animatorOf(handle);
+  World* world = world3D();
+  if (!animator || !world) return -1;
+  const std::unique_ptr<Object> loaded = loadModel(*world, file.view(), kLoadAnimSeq);
+  if (const KeyAnimator* other = KeyAnimator::of(loaded.get())) animator->addSequences(*other);
+  return animator->sequenceCount() - 1;
+}
+
 void animate(int32_t handle, int32_t mode, float speed, int32_t sequence, float transition) {
   if (KeyAnimator* animator = playedAnimator(handle, "Entity has no animation"))
     animator->play(mode, speed, sequence, transition);
@@ -83,6 +93,7 @@ void linkAnimationCommands(Registry& r) {
   r.command<"SetAnimKey%entity%frame%pos_key=1%rot_key=1%scale_key=1", setAnimKey>();
   r.command<"%AddAnimSeq%entity%length", addAnimSeq>();
   r.command<"%ExtractAnimSeq%entity%first_frame%last_frame%anim_seq=0", extractAnimSeq>();
+  r.command<"%LoadAnimSeq%entity$file", loadAnimSeq>();
   r.command<"Animate%entity%mode=1#speed=1%sequence=0#transition=0", animate>();
   r.command<"SetAnimTime%entity#time%anim_seq=0", setAnimTime>();
   r.command<"%AnimSeq%entity", animSeq>();

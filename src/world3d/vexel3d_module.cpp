@@ -32,6 +32,7 @@ void link(Registry& r) {
   linkCameraCommands(r);
   linkRenderCommands(r);
   linkAnimationCommands(r);
+  linkModelCommands(r);
 }
 
 }  // namespace

@@ -7,5 +7,6 @@ namespace vx {
 class Registry;
 
 void linkAnimationCommands(Registry& r);
+void linkModelCommands(Registry& r);
 
 }  // namespace vx
