@@ -25,6 +25,11 @@ class MeshBuilder {
   // A triangle of three vertex numbers drawn with brush; false, and nothing
   // added, when a number is not a vertex's.
   bool addTriangle(int32_t v0, int32_t v1, int32_t v2, const Brush& brush);
+  // Room for so many more vertices, triangles.
+  void reserve(size_t vertices, size_t triangles) {
+    vertices_.reserve(vertices_.size() + vertices);
+    triangles_.reserve(triangles_.size() + triangles);
+  }
   // Adds the surfaces to mesh (into the last surface of an equal brush
   // where it has one) and empties the builder.
   void finish(Mesh& mesh);
@@ -37,12 +42,22 @@ class MeshBuilder {
   };
   struct Corners {
     int32_t v[3];
+    int32_t group;  // the brush's number, in the order brushes came
   };
-  using Groups = std::map<Brush, std::vector<Corners>, BrushOrder>;
+  using Groups = std::map<Brush, int32_t, BrushOrder>;
+
+  // Adds the triangles of one brush to the mesh, in order.
+  void finishGroup(Mesh& mesh, const Brush& brush, const int32_t* first, const int32_t* last);
 
   std::vector<Vertex> vertices_;
+  std::vector<Corners> triangles_;
   Groups groups_;
   Groups::iterator last_ = groups_.end();  // of the last triangle's brush
+  // Per vertex, its copy in the surface being filled: valid where its stamp
+  // is the current one, which moves with every new surface.
+  std::vector<int32_t> copies_;
+  std::vector<uint32_t> stamps_;
+  uint32_t stamp_ = 0;
 };
 
 }  // namespace vx

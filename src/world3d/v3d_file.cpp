@@ -262,6 +262,7 @@ void V3DReader::readVertices(ByteReader data, Building& building) {
   const size_t available = data.remaining() / 4;
   const size_t count = floats <= available ? available / floats : 0;
   MeshBuilder& builder = building.builder;
+  builder.reserve(count, 0);
   for (size_t n = 0; n < count; ++n) {
     Vertex v;
     data.readAll(v.x, v.y, v.z);
@@ -290,6 +291,7 @@ void V3DReader::readTriangles(ByteReader data, Building& building) {
   // A brush the file does not have draws as the default one.
   const Brush* known = brush(number);
   const Brush drawn = known ? *known : Brush();
+  building.builder.reserve(0, data.remaining() / 12);
   int32_t a, b, c;
   while (data.readAll(a, b, c)) building.builder.addTriangle(a, b, c, drawn);
 }
