@@ -18,8 +18,19 @@ Entity::Entity(const Entity& source)
 }
 
 Entity::~Entity() {
+  if (lifeCell_) *lifeCell_ = nullptr;
   while (children_.first) delete children_.first;
   unlink();
+}
+
+const std::shared_ptr<Entity*>& Entity::lifeCell() {
+  if (!lifeCell_) lifeCell_ = std::make_shared<Entity*>(this);
+  return lifeCell_;
+}
+
+Object* EntityRef::object() const {
+  Entity* entity = get();
+  return entity ? entity->getObject() : nullptr;
 }
 
 EntityList& Entity::siblings() { return parent_ ? parent_->children_ : roots_; }
@@ -156,7 +167,8 @@ Object::Object(const Object& source)
       boxMax(source.boxMax),
       pickMode(source.pickMode),
       obscurer(source.obscurer),
-      order(source.order) {}
+      order(source.order),
+      keys(source.keys) {}
 
 Object::~Object() = default;
 

@@ -39,6 +39,7 @@ class Object;
 class Plane;
 class Sprite;
 class Terrain;
+class KeySet;
 struct CollisionInfo;
 struct CollisionLine;
 struct CollisionRecord;
@@ -109,6 +110,10 @@ class Entity {
 
   uint32_t dirty() const { return dirty_; }
 
+  // A cell holding this entity's address until it is destroyed, then null:
+  // what EntityRef watches. Made on first request.
+  const std::shared_ptr<Entity*>& lifeCell();
+
   bool visible = true;  // drawn; a hidden entity hides its subtree
   bool enabled = true;  // visited by the world update
   std::string name;
@@ -140,6 +145,21 @@ class Entity {
   Quat worldRotation_;
   Vector worldScale_{1, 1, 1};
   Transform worldTransform_;
+  std::shared_ptr<Entity*> lifeCell_;
+};
+
+// A reference to an entity that reads null once the entity is destroyed:
+// for what outlives entities it names (an animator or a skin over the parts
+// of a hierarchy, which a program may free one by one).
+class EntityRef {
+ public:
+  EntityRef() = default;
+  explicit EntityRef(Entity* entity) : cell_(entity ? entity->lifeCell() : nullptr) {}
+  Entity* get() const { return cell_ ? *cell_ : nullptr; }
+  Object* object() const;
+
+ private:
+  std::shared_ptr<Entity*> cell_;
 };
 
 // What moves, collides, animates and is drawn tweened.
@@ -189,11 +209,15 @@ class Object : public Entity {
 
   std::vector<int32_t> emittedChannels;  // channels of sounds emitted from it
   std::unique_ptr<Animator> animator;
+  // The key-frame keys set on it for the next animation sequence; shared
+  // with copies until either side changes them (defined where animation
+  // is).
+  std::shared_ptr<KeySet> keys;
 
  protected:
   Object() = default;
-  // Copies the collision settings and the order; the collision list, the
-  // velocity, the tween state and the animator start afresh.
+  // Copies the collision settings, the order and the keys; the collision
+  // list, the velocity, the tween state and the animator start afresh.
   Object(const Object& source);
 
  private:

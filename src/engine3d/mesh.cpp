@@ -158,14 +158,15 @@ void Mesh::render(const RenderContext& context) {
     drawnBrushesStamp_ = data_->versions.material;
   }
 
+  const uint32_t pose = deformer ? deformer->pose() : 0;
   for (size_t i = 0; i < surfaces.size(); ++i) {
     MeshSurface& surface = *surfaces[i];
-    DeviceMesh* mesh = deformer ? posedMesh(context.device, i) : surface.deviceMesh(context.device);
+    DeviceMesh* mesh = deformer ? posedMesh(context.device, i, pose) : surface.deviceMesh(context.device);
     if (mesh) enqueue(*mesh, 0, surface.vertexCount(), 0, surface.triangleCount(), drawnBrushes_[i]);
   }
 }
 
-DeviceMesh* Mesh::posedMesh(SceneDevice& device, size_t index) {
+DeviceMesh* Mesh::posedMesh(SceneDevice& device, size_t index, uint32_t pose) {
   const MeshSurface& surface = *data_->surfaces[index];
   if (!surface.drawable()) return nullptr;
   if (posed_.size() != data_->surfaces.size()) posed_.resize(data_->surfaces.size());
@@ -176,17 +177,22 @@ DeviceMesh* Mesh::posedMesh(SceneDevice& device, size_t index) {
     posed.geometryVersion = -1;
     if (!posed.mesh) return nullptr;
   }
-  if (posed.geometryVersion != data_->versions.geometry) {
+  const MeshVersions& versions = data_->versions;
+  if (posed.geometryVersion == versions.geometry && posed.verticesVersion == versions.vertices && posed.pose == pose)
+    return posed.mesh.get();
+  if (posed.geometryVersion != versions.geometry) {
     if (uint16_t* out = posed.mesh->lockTriangles(0, triangles)) {
       surface.writeTriangles(out, 0, triangles);
       posed.mesh->unlockTriangles();
     }
-    posed.geometryVersion = data_->versions.geometry;
   }
   DeviceVertex* out = posed.mesh->lockVertices(0, vertices);
   if (!out) return nullptr;
   deformer->deform(index, surface, out);
   posed.mesh->unlockVertices();
+  posed.geometryVersion = versions.geometry;
+  posed.verticesVersion = versions.vertices;
+  posed.pose = pose;
   return posed.mesh.get();
 }
 

@@ -41,6 +41,10 @@ struct MeshData {
 class MeshDeformer {
  public:
   virtual ~MeshDeformer() = default;
+  // Brings the pose up to date for a draw of the mesh, before its surfaces
+  // are posed; the number returned changes whenever the posed vertices
+  // would, so that surfaces are posed again only then.
+  virtual uint32_t pose() = 0;
   // Writes the posed vertices of the surface (the index-th of the mesh),
   // one for each of its vertices.
   virtual void deform(size_t index, const MeshSurface& surface, DeviceVertex* out) = 0;
@@ -102,16 +106,18 @@ class Mesh : public Model {
   Mesh(const Mesh& source);
   // This entity's posed copy of a surface, or null when there is nothing to
   // draw.
-  DeviceMesh* posedMesh(SceneDevice& device, size_t index);
+  DeviceMesh* posedMesh(SceneDevice& device, size_t index, uint32_t pose);
 
   std::shared_ptr<MeshData> data_;
   std::vector<Brush> drawnBrushes_;  // per surface: its brush merged into the render brush
   int32_t drawnBrushesStamp_ = -1;   // material version they were made for
-  // Posed vertices, per surface, and the geometry version their triangles
-  // were written for.
+  // Posed vertices, per surface: the geometry version their triangles were
+  // written for, the vertex version and the pose of their vertices.
   struct Posed {
     std::unique_ptr<DeviceMesh> mesh;
     int32_t geometryVersion = -1;
+    int32_t verticesVersion = -1;
+    uint32_t pose = 0;
   };
   std::vector<Posed> posed_;
 };

@@ -45,10 +45,13 @@ static_assert(sizeof(Triangle) == 6);
 constexpr int32_t kSurfaceVertexLimit = 65536;
 
 // A mesh's change counters, which its surfaces move: geometry for vertex
-// positions, vertices, triangles and surfaces; material for brushes.
+// positions, vertices, triangles and surfaces; material for brushes;
+// vertices for every edit of what a vertex holds (normals, colours and
+// texture coordinates too).
 struct MeshVersions {
   int32_t geometry = 0;
   int32_t material = 0;
+  int32_t vertices = 0;
 };
 
 class MeshSurface {
@@ -76,6 +79,12 @@ class MeshSurface {
   int32_t addVertex(Vector position, float u, float v);
   int32_t addVertex(const Vertex& vertex);
   int32_t addTriangle(int32_t v0, int32_t v1, int32_t v2);
+  // Room for so many vertices and triangles in all, made at once (for
+  // loaders that know how many are coming).
+  void reserve(int32_t vertices, int32_t triangles) {
+    vertices_.reserve(vertices);
+    triangles_.reserve(triangles);
+  }
   void setCoords(int32_t index, Vector position);
   void setNormal(int32_t index, Vector normal);
   void setColor(int32_t index, uint32_t argb);
@@ -107,7 +116,10 @@ class MeshSurface {
   void writeTriangles(uint16_t* out, int32_t first, int32_t count) const;
 
  private:
-  void verticesChanged(int32_t from) { cleanVertices_ = std::min(cleanVertices_, from); }
+  void verticesChanged(int32_t from) {
+    cleanVertices_ = std::min(cleanVertices_, from);
+    ++versions_.vertices;
+  }
   void trianglesChanged(int32_t from) { cleanTriangles_ = std::min(cleanTriangles_, from); }
   void geometryChanged() { ++versions_.geometry; }
   void sendVertices(DeviceMesh& mesh);

@@ -34,6 +34,8 @@ void link(Registry& r) {
   linkRenderCommands(r);
   linkCollisionCommands(r);
   linkPickCommands(r);
+  linkAnimationCommands(r);
+  linkModelCommands(r);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
-// The command families of what moves in the 3D world, each registered by
-// its own file, and the checks they share.
+// The command families of what moves and is loaded in the 3D world, each
+// registered by its own file; the 3D module registers them all, and the
+// checks they share.
 
 #include "engine3d/world.h"
 
@@ -10,6 +11,8 @@ class Registry;
 
 void linkCollisionCommands(Registry& r);
 void linkPickCommands(Registry& r);
+void linkAnimationCommands(Registry& r);
+void linkModelCommands(Registry& r);
 
 // The object of a handle, in a 3D mode: "3D Graphics mode not set", "Entity
 // does not exist", "Entity is not an object".

@@ -417,6 +417,7 @@ namespace {
 class Shift final : public vx::MeshDeformer {
  public:
   explicit Shift(float by) : by_(by) {}
+  uint32_t pose() override { return 0; }
   void deform(size_t, const MeshSurface& surface, vx::DeviceVertex* out) override {
     for (const vx::Vertex& v : surface.vertices()) *out++ = {v.x + by_, v.y, v.z, 0, 0, 0, v.argb, 0, 0, 0, 0};
   }

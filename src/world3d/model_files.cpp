@@ -1,0 +1,74 @@
+#include "world3d/model_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "engine3d/lower_case.h"
+#include "engine3d/texture_cache.h"
+#include "platform/file_system.h"
+#include "world3d/v3d_file.h"
+
+namespace vx {
+
+namespace {
+
+// The loaders by lower-case extension.
+constexpr struct {
+  std::string_view extension;
+  ModelLoader load;
+} kLoaders[] = {
+    {"v3d", loadV3D},
+};
+
+// Larger files cannot be held whole in a 32-bit process beside everything
+// else: they are not read.
+constexpr off_t kLargestFile = 512 << 20;
+
+// The texture directory, set for one load.
+class TextureDirectory {
+ public:
+  explicit TextureDirectory(std::string_view file) {
+    const size_t slash = file.find_last_of("\\/");
+    setTextureDirectory(slash == std::string_view::npos ? std::string_view() : file.substr(0, slash + 1));
+  }
+  ~TextureDirectory() { setTextureDirectory({}); }
+  TextureDirectory(const TextureDirectory&) = delete;
+  TextureDirectory& operator=(const TextureDirectory&) = delete;
+};
+
+}  // namespace
+
+std::unique_ptr<Object> loadModel(World& world, std::string_view file, int32_t flags) {
+  const size_t dot = file.rfind('.');
+  if (dot == std::string_view::npos) return nullptr;
+  const std::string extension = lowerCase(file.substr(dot + 1));
+  for (const auto& loader : kLoaders) {
+    if (loader.extension != extension) continue;
+    // A loader matrix is made for every extension that is loaded.
+    const Matrix matrix = world.loaderMatrices.try_emplace(extension).first->second;
+    TextureDirectory directory(file);
+    return loader.load({world, nativePath(file), flags, matrix});
+  }
+  return nullptr;
+}
+
+bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  struct stat info;
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestFile;
+  if (ok) {
+    bytes.resize(static_cast<size_t>(info.st_size));
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+      const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+      ok = got > 0;
+      if (ok) done += static_cast<size_t>(got);
+    }
+  }
+  ::close(fd);
+  return ok;
+}
+
+}  // namespace vx
