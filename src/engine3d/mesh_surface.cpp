@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace vx {
 
@@ -139,14 +140,17 @@ void MeshSurface::updateNormals() {
     if (size <= 1e-6f) continue;
     for (Vector corner : {a, b, c}) corners.push_back({corner, face / size, -1});
   }
-  std::sort(corners.begin(), corners.end(), [](const Corner& p, const Corner& q) {
-    if (p.position.x != q.position.x) return p.position.x < q.position.x;
-    if (p.position.y != q.position.y) return p.position.y < q.position.y;
-    return p.position.z < q.position.z;
+  // Not-a-number coordinates sort as minus infinity, so that the order
+  // stays strict; such a vertex is a place of its own.
+  auto key = [](float v) { return v == v ? v : -std::numeric_limits<float>::infinity(); };
+  std::sort(corners.begin(), corners.end(), [&key](const Corner& p, const Corner& q) {
+    if (key(p.position.x) != key(q.position.x)) return key(p.position.x) < key(q.position.x);
+    if (key(p.position.y) != key(q.position.y)) return key(p.position.y) < key(q.position.y);
+    return key(p.position.z) < key(q.position.z);
   });
   for (size_t first = 0, end; first < corners.size(); first = end) {
-    Vector sum;
-    for (end = first; end < corners.size() && samePlace(corners[end].position, corners[first].position); ++end)
+    Vector sum = corners[first].face;
+    for (end = first + 1; end < corners.size() && samePlace(corners[end].position, corners[first].position); ++end)
       sum += corners[end].face;
     // A place no face touches keeps a zero normal rather than 0 / 0.
     const Vector normal = sum == Vector{} ? sum : normalise(sum);
