@@ -16,6 +16,7 @@ packages=(
   libfluidsynth-dev:i386 timgm6mb-soundfont
   ffmpeg
   libenet-dev:i386
+  zlib1g-dev:i386
   libegl-dev:i386 libgl-dev:i386 libegl-mesa0:i386 libgl1-mesa-dri:i386
   xvfb x11-apps
 )

@@ -7,7 +7,9 @@
 #include "engine3d/lower_case.h"
 #include "engine3d/texture_cache.h"
 #include "platform/file_system.h"
+#include "world3d/three_ds_file.h"
 #include "world3d/v3d_file.h"
+#include "world3d/x_file.h"
 
 namespace vx {
 
@@ -19,6 +21,8 @@ constexpr struct {
   ModelLoader load;
 } kLoaders[] = {
     {"v3d", loadV3D},
+    {"x", loadX},
+    {"3ds", load3DS},
 };
 
 // Larger files cannot be held whole in a 32-bit process beside everything

@@ -12,6 +12,10 @@ add_executable(world3d_tests
   ${VX_WORLD3D_TEST_DIR}/world_update_test.cpp
   ${VX_WORLD3D_TEST_DIR}/animation_test.cpp
   ${VX_WORLD3D_TEST_DIR}/model_files_test.cpp
+  ${VX_WORLD3D_TEST_DIR}/foreign_models_test.cpp
 )
 target_link_libraries(world3d_tests PRIVATE vexel_runtime GTest::gtest_main)
-gtest_discover_tests(world3d_tests PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy")
+target_compile_definitions(world3d_tests PRIVATE VX_TEST_MEDIA_DIR="${VX_TEST_MEDIA_DIR}")
+gtest_discover_tests(world3d_tests TEST_FILTER "-ForeignModelMedia.*" PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy")
+gtest_discover_tests(world3d_tests TEST_FILTER "ForeignModelMedia.*" TEST_SUFFIX ".media"
+  PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy" ${VX_MEDIA_TEST_PROPERTIES})
