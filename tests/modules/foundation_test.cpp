@@ -161,7 +161,7 @@ TEST(Programs, ABundledExecutableCarriesItsModule) {
   ASSERT_EQ(made.exitStatus, 0) << made.err;
   const size_t moduleSize = readFile(modulePath("end_nested")).size();
   const size_t bundleSize = readFile(bundle).size();
-  EXPECT_LT(bundleSize, 1024 * 1024 + moduleSize) << "the runtime is stripped";
+  EXPECT_LT(bundleSize, 2 * 1024 * 1024 + moduleSize) << "the runtime is stripped";
   EXPECT_EQ(made.out.rfind("vxbundle: wrote " + bundle + ", " + std::to_string(bundleSize) + " bytes", 0), 0u)
       << made.out;
   RunOptions options;
