@@ -3,6 +3,7 @@
 #include "engine3d/engine3d_commands.h"
 #include "engine3d/world.h"
 #include "lib2d/graphics_module.h"
+#include "world3d/collision_state.h"
 #include "world3d/world3d_commands.h"
 
 namespace vx {
@@ -33,6 +34,8 @@ void link(Registry& r) {
   linkRenderCommands(r);
   linkAnimationCommands(r);
   linkModelCommands(r);
+  linkCollisionCommands(r);
+  linkPickCommands(r);
 }
 
 }  // namespace
@@ -42,11 +45,13 @@ void link(Registry& r) {
 void startWorld3D(SceneDevice* scene, GraphicsDevice* graphics) {
   endWorld3D();
   createWorld(scene, graphics);
+  startCollisions();
 }
 
 void endWorld3D() {
   if (!world3D()) return;
   freeAllEntities();
+  endCollisions();
   destroyWorld();
 }
 
