@@ -3,6 +3,7 @@
 #include "engine3d/engine3d_commands.h"
 #include "engine3d/world.h"
 #include "lib2d/graphics_module.h"
+#include "world3d/md2_commands.h"
 
 namespace vx {
 
@@ -30,6 +31,7 @@ void link(Registry& r) {
   linkDeviceCommands(r);
   linkCameraCommands(r);
   linkRenderCommands(r);
+  linkMD2Commands(r);
 }
 
 }  // namespace
