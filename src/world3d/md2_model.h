@@ -92,7 +92,6 @@ class MD2Model : public Model {
   float time() const { return time_; }
   int32_t frameCount() const { return data_->frameCount; }
   bool animating() const { return mode_ != kStopped || transitioning_; }
-  int32_t mode() const { return mode_; }
   // The two frames shown and the fraction between them.
   int32_t shownFrame(int index) const { return shown_[index]; }
   float fraction() const { return fraction_; }

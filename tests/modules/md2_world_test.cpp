@@ -23,8 +23,7 @@ TEST(MD2WorldPrograms, PlaybackAdvancesOncePerUpdateOfEnabledModels) {
             "50\n250\n50\n"  // half a frame an update of 1, the loop closing past 9
             "50\n"           // hidden, not animated
             "1\n2000\n"      // a transition of ten updates holds the new range's start
-            "2050\n"         // the tenth ends it, and the range plays on
-            "400\n0\n");     // once, stopped on its last frame
+            "2050\n");       // the tenth ends it, and the range plays on
 }
 
 TEST(MD2WorldPrograms, PolygonCollisionsPassThroughMD2Models) {

@@ -33,12 +33,6 @@ static void playback(void) {
   log_hundredths(_fmd2animtime(m));
   _fupdateworld(0.5f); /* the tenth update ends the transition and plays */
   log_hundredths(_fmd2animtime(m));
-
-  _fanimatemd2(m, 3, 2, 0, 4, 0);
-  _fupdateworld(1);
-  _fupdateworld(1);
-  log_hundredths(_fmd2animtime(m));
-  log_int(_fmd2animating(m));
 }
 
 /* A ball swept through Sydney by polygon collisions passes; the same sweep
