@@ -10,31 +10,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 frames=${1:-50}
 
-need=()
-[ -e /usr/lib/i386-linux-gnu/libIrrlicht.so ] || need+=(libirrlicht-dev:i386)
-command -v xvfb-run >/dev/null || need+=(xvfb)
-command -v xauth >/dev/null || need+=(xauth)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
-fi
-
-tools/build.sh >/dev/null
+. benchmarks/irrlicht_peer.sh
+peer=$(build_peer irrlicht_md2)
 media=build/test-media
 cmake -DMEDIA_DIR="$PWD/$media" -P tests/fetch_test_media.cmake
-peer=build/benchmarks/irrlicht_md2
-if [ ! "$peer" -nt benchmarks/peers/irrlicht_md2.cpp ]; then
-  g++ -m32 -O2 -o "$peer" benchmarks/peers/irrlicht_md2.cpp -I/usr/include/irrlicht -lIrrlicht
-fi
 
-export LIBGL_ALWAYS_SOFTWARE=1
-fps() { sed -n 's/.*: \([0-9.e+]*\) fps.*/\1/p' | tail -1; }
 ours() {
   VX_DEBUG=1 VX_MEDIA="$media" VX_FRAMES=$frames SDL_VIDEODRIVER=dummy \
     build/src/vxrun build/benchmarks/md2_scene.vxm 2>&1 | fps
 }
 irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" "$media" "$frames" | fps; }
-best() { printf '%s\n' "$@" | sort -g | tail -1; }
 
 o=() i=()
 for _ in 1 2 3; do

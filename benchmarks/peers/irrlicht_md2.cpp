@@ -7,13 +7,11 @@
 // Each copy loops 40 frames of its own, starting one frame after the one
 // before it, so that no two show the same pose.
 
-#include <irrlicht.h>
-
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "irrlicht_frames.h"
 
 using namespace irr;
 
@@ -46,26 +44,14 @@ int main(int argc, char** argv) {
     node->setFrameLoop(8 * (i % 40), 8 * (i % 40 + 40));
     node->setAnimationSpeed(8 * 15.0f);
   }
-  scene::ICameraSceneNode* camera = scene->addCameraSceneNode(nullptr, core::vector3df(0, 0, 0), core::vector3df(0, 0, 1));
-  camera->setFOV(2 * std::atan(0.75f));
-  camera->setNearValue(1);
-  camera->setFarValue(1000);
+  addDefaultCamera(scene);
   scene::ILightSceneNode* light = scene->addLightSceneNode(nullptr, core::vector3df(0, 0, 0), video::SColorf(1, 1, 1));
   light->getLightData().Type = video::ELT_DIRECTIONAL;
   light->setRotation(core::vector3df(0, 0, 0));
   scene->setAmbientLight(video::SColorf(0.5f, 0.5f, 0.5f));
 
-  driver->beginScene(true, true, video::SColor(255, 0, 0, 0));
-  scene->drawAll();
-  driver->endScene();
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < frames && device->run(); ++i) {
-    driver->beginScene(true, true, video::SColor(255, 0, 0, 0));
-    scene->drawAll();
-    driver->endScene();
-  }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("irrlicht md2: %.1f fps (%u triangles a frame)\n", frames / seconds, driver->getPrimitiveCountDrawn());
+  const double fps = framesPerSecond(device, frames);
+  std::printf("irrlicht md2: %.1f fps (%u triangles a frame)\n", fps, driver->getPrimitiveCountDrawn());
   device->drop();
   return 0;
 }
