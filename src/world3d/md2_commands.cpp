@@ -1,10 +1,11 @@
-#include "world3d/md2_commands.h"
+// The MD2 model commands: LoadMD2, AnimateMD2 and the playback queries.
 
 #include "engine3d/world.h"
 #include "language/string_args.h"
 #include "runtime/registry.h"
 #include "world3d/md2_loader.h"
 #include "world3d/md2_model.h"
+#include "world3d/world3d_commands.h"
 
 namespace vx {
 
