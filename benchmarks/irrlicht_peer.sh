@@ -15,13 +15,20 @@ fi
 tools/build.sh >/dev/null
 export LIBGL_ALWAYS_SOFTWARE=1
 
-# build_peer NAME: build/benchmarks/NAME from benchmarks/peers/NAME.cpp,
-# 32-bit like the runtime so that both draw through the same Mesa.
+# build_peer NAME [HEADER...]: build/benchmarks/NAME from
+# benchmarks/peers/NAME.cpp and the headers it includes besides
+# irrlicht_frames.h, 32-bit like the runtime so that both draw through the
+# same Mesa.
 build_peer() {
-  local peer=build/benchmarks/$1
-  if [ ! "$peer" -nt benchmarks/peers/$1.cpp ] || [ ! "$peer" -nt benchmarks/peers/irrlicht_frames.h ]; then
-    g++ -m32 -O2 -o "$peer" benchmarks/peers/$1.cpp -I/usr/include/irrlicht -lIrrlicht
-  fi
+  local peer=build/benchmarks/$1 source=benchmarks/peers/$1.cpp
+  shift
+  local input
+  for input in "$source" benchmarks/peers/irrlicht_frames.h "$@"; do
+    if [ ! "$peer" -nt "$input" ]; then
+      g++ -m32 -O2 -o "$peer" "$source" -I/usr/include/irrlicht -lIrrlicht
+      break
+    fi
+  done
   echo "$peer"
 }
 fps() { sed -n 's/.*: \([0-9.e+]*\) fps.*/\1/p' | tail -1; }
