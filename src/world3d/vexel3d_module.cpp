@@ -36,6 +36,7 @@ void link(Registry& r) {
   linkModelCommands(r);
   linkCollisionCommands(r);
   linkPickCommands(r);
+  linkMD2Commands(r);
 }
 
 }  // namespace
