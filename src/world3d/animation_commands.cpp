@@ -11,8 +11,6 @@ namespace vx {
 
 namespace {
 
-Object* objectOf(int32_t handle) { return entityKindOf<&Entity::getObject>(handle, "Entity is not an object"); }
-
 KeyAnimator* animatorOf(int32_t handle) { return KeyAnimator::of(objectOf(handle)); }
 
 // Playback of an object that has no animator is an error also without the

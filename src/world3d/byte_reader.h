@@ -26,6 +26,7 @@ class ByteReader {
   bool read(uint8_t& value) { return copy(&value, 1); }
   // Bytes up to a 0 byte, which is passed; fails when there is none.
   bool read(std::string& text) {
+    if (atEnd()) return false;
     const void* zero = std::memchr(data_, 0, remaining());
     if (!zero) return false;
     const auto* stop = static_cast<const uint8_t*>(zero);

@@ -32,10 +32,11 @@ void link(Registry& r) {
   linkDeviceCommands(r);
   linkCameraCommands(r);
   linkRenderCommands(r);
-  linkCollisionCommands(r);
-  linkPickCommands(r);
   linkAnimationCommands(r);
   linkModelCommands(r);
+  linkCollisionCommands(r);
+  linkPickCommands(r);
+  linkMD2Commands(r);
 }
 
 }  // namespace

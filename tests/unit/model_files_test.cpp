@@ -352,6 +352,14 @@ TEST_F(ModelFiles, SkinnedVerticesFollowTheirHeaviestBoneOnlyWhenABoneMoved) {
   EXPECT_FLOAT_EQ(posed.vertexData[3].y, -1);
   EXPECT_FLOAT_EQ(posed.vertexData[1].nz, -1);
 
+  // Nothing is posed for a mesh out of view.
+  mesh.setLocalPosition({0, 0, -20});
+  c.setAnimTime(skin, 2, 0);
+  draw(mesh);
+  EXPECT_EQ(posed.vertexLocks.size(), 2u);
+  mesh.setLocalPosition({0, 0, 5});
+  c.setAnimTime(skin, 5, 0);
+
   // A copy has a skin of its own, on its own bones.
   const int32_t copy = c.copyEntity(skin, 0);
   c.setAnimTime(copy, 2.5f, 0);

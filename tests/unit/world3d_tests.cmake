@@ -1,17 +1,17 @@
-# Unit tests of what moves and is loaded in the 3D world: animation, the
-# mesh builder, model files, skinned meshes, the swept-sphere tests and the
-# collision tree.
+# Unit tests of what moves and is loaded in the 3D world: the swept-sphere
+# tests, the collision tree, animation, the mesh builder, model files and
+# skinned meshes; X and 3DS files.
 # Included from tests/unit/CMakeLists.txt.
 
 set(VX_WORLD3D_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 add_executable(world3d_tests
+  ${VX_WORLD3D_TEST_DIR}/animation_test.cpp
   ${VX_WORLD3D_TEST_DIR}/collision_test.cpp
   ${VX_WORLD3D_TEST_DIR}/collider_test.cpp
   ${VX_WORLD3D_TEST_DIR}/collision_commands_test.cpp
-  ${VX_WORLD3D_TEST_DIR}/world_update_test.cpp
-  ${VX_WORLD3D_TEST_DIR}/animation_test.cpp
   ${VX_WORLD3D_TEST_DIR}/model_files_test.cpp
+  ${VX_WORLD3D_TEST_DIR}/world_update_test.cpp
   ${VX_WORLD3D_TEST_DIR}/foreign_models_test.cpp
 )
 target_link_libraries(world3d_tests PRIVATE vexel_runtime GTest::gtest_main)
