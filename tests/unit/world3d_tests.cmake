@@ -1,0 +1,10 @@
+# Unit tests of what moves and is loaded in the 3D world: terrains.
+# Included from tests/unit/CMakeLists.txt.
+
+set(VX_WORLD3D_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+add_executable(world3d_tests
+  ${VX_WORLD3D_TEST_DIR}/terrain_grid_test.cpp
+)
+target_link_libraries(world3d_tests PRIVATE vexel_runtime GTest::gtest_main)
+gtest_discover_tests(world3d_tests PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy")
