@@ -3,6 +3,7 @@
 #include "engine3d/engine3d_commands.h"
 #include "engine3d/world.h"
 #include "lib2d/graphics_module.h"
+#include "world3d/terrain.h"
 
 namespace vx {
 
@@ -30,6 +31,7 @@ void link(Registry& r) {
   linkDeviceCommands(r);
   linkCameraCommands(r);
   linkRenderCommands(r);
+  linkTerrainCommands(r);
 }
 
 }  // namespace
@@ -39,11 +41,13 @@ void link(Registry& r) {
 void startWorld3D(SceneDevice* scene, GraphicsDevice* graphics) {
   endWorld3D();
   createWorld(scene, graphics);
+  startTerrains();
 }
 
 void endWorld3D() {
   if (!world3D()) return;
   freeAllEntities();
+  endTerrains();
   destroyWorld();
 }
 
