@@ -1,6 +1,7 @@
 #include "world3d/terrain_tessellator.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vx {
 
@@ -33,7 +34,7 @@ int32_t TerrainTessellator::newTriangle(uint32_t node, uint8_t planes, int32_t a
     triangles_.emplace_back();
     t = static_cast<int32_t>(triangles_.size() - 1);
   }
-  triangles_[t] = {node, planes, apex, left, right, kNone, kNone, kNone, kNone, 0};
+  triangles_[t] = {node, planes, apex, left, right, kNone, kNone, kNone, kNone};
   return t;
 }
 
@@ -70,7 +71,7 @@ void TerrainTessellator::tessellate(TerrainGrid& grid, Vector eye, const ClipPla
   evaluate(first);
   evaluate(second);
 
-  while (!heap_.empty() && count_ < budget) split(heap_.front());
+  while (!heap_.empty() && count_ < budget) split(heap_.front().triangle);
 }
 
 void TerrainTessellator::evaluate(int32_t t) {
@@ -83,31 +84,34 @@ void TerrainTessellator::evaluate(int32_t t) {
       bound = std::max(bound, grid_->byteAt(vertices_[v].gridX, vertices_[v].gridZ));
   }
   // The triangle and all it may split into lie in the prism over it from
-  // height 0 to its bound.
+  // height 0 to its bound: it is outside a plane when all six corners of
+  // the prism are, inside when all are.
   if (tri.planes) {
     const float top = bound * (1.0f / 255);
-    Vector points[6];
-    int i = 0;
-    for (int32_t v : {tri.apex, tri.left, tri.right}) {
-      points[i++] = {vertices_[v].x, 0, vertices_[v].z};
-      points[i++] = {vertices_[v].x, top, vertices_[v].z};
-    }
+    const TerrainVertex* corners[3] = {&vertices_[tri.apex], &vertices_[tri.left], &vertices_[tri.right]};
     for (int p = 0; p < 6; ++p) {
       if (!(tri.planes & (1 << p))) continue;
-      int in = 0;
-      for (const Vector& point : points) in += planes_[p].inside(point);
-      if (in == 0) {
+      const ClipPlane& plane = planes_[p];
+      const float rise = plane.n.y * top, low = std::min(rise, 0.0f), high = std::max(rise, 0.0f);
+      float least = 3.4e38f, most = -3.4e38f;
+      for (const TerrainVertex* c : corners) {
+        const float base = plane.n.x * c->x + plane.n.z * c->z + plane.d;
+        least = std::min(least, base + low);
+        most = std::max(most, base + high);
+      }
+      if (most < 0) {
         drop(t);
         return;
       }
-      if (in == 6) tri.planes &= static_cast<uint8_t>(~(1 << p));
+      if (least >= 0) tri.planes &= static_cast<uint8_t>(~(1 << p));
     }
   }
   if (!stored || tree_[tri.node].error == 0) return;
   const TerrainVertex &l = vertices_[tri.left], &r = vertices_[tri.right];
-  const Vector middle{(l.x + r.x) * 0.5f, (l.height + r.height) * 0.5f, (l.z + r.z) * 0.5f};
-  tri.priority = tree_[tri.node].error / std::max(distance(eye_, middle), kLeast);
-  if (tri.priority > kLeast) heapPush(t);
+  const float dx = (l.x + r.x) * 0.5f - eye_.x, dy = (l.height + r.height) * 0.5f - eye_.y;
+  const float dz = (l.z + r.z) * 0.5f - eye_.z;
+  const float priority = tree_[tri.node].error / std::max(std::sqrt(dx * dx + dy * dy + dz * dz), kLeast);
+  if (priority > kLeast) heapPush(t, priority);
 }
 
 void TerrainTessellator::drop(int32_t t) {
@@ -206,15 +210,14 @@ void TerrainTessellator::layout(int32_t chunkVertices) {
   }
 }
 
-void TerrainTessellator::heapSet(int32_t slot, int32_t t) {
-  heap_[slot] = t;
-  triangles_[t].heapSlot = slot;
+void TerrainTessellator::heapSet(int32_t slot, Candidate c) {
+  heap_[slot] = c;
+  triangles_[c.triangle].heapSlot = slot;
 }
 
-void TerrainTessellator::heapPush(int32_t t) {
+void TerrainTessellator::heapPush(int32_t t, float priority) {
   makeRoom(heap_, 63);
-  heap_.push_back(t);
-  heapSet(static_cast<int32_t>(heap_.size() - 1), t);
+  heap_.push_back({priority, t});
   heapUp(static_cast<int32_t>(heap_.size() - 1));
 }
 
@@ -222,39 +225,37 @@ void TerrainTessellator::heapRemove(int32_t t) {
   const int32_t slot = triangles_[t].heapSlot;
   if (slot == kNone) return;
   triangles_[t].heapSlot = kNone;
-  const int32_t last = heap_.back();
+  const Candidate last = heap_.back();
   heap_.pop_back();
-  if (last == t) return;
+  if (last.triangle == t) return;
   heapSet(slot, last);
   heapUp(slot);
-  heapDown(triangles_[last].heapSlot);
+  heapDown(triangles_[last.triangle].heapSlot);
 }
 
 void TerrainTessellator::heapUp(int32_t slot) {
-  const int32_t t = heap_[slot];
-  const float p = triangles_[t].priority;
+  const Candidate c = heap_[slot];
   while (slot > 0) {
     const int32_t parent = (slot - 1) / 2;
-    if (triangles_[heap_[parent]].priority >= p) break;
+    if (heap_[parent].priority >= c.priority) break;
     heapSet(slot, heap_[parent]);
     slot = parent;
   }
-  heapSet(slot, t);
+  heapSet(slot, c);
 }
 
 void TerrainTessellator::heapDown(int32_t slot) {
-  const int32_t t = heap_[slot];
-  const float p = triangles_[t].priority;
+  const Candidate c = heap_[slot];
   const int32_t size = static_cast<int32_t>(heap_.size());
   for (;;) {
     int32_t child = 2 * slot + 1;
     if (child >= size) break;
-    if (child + 1 < size && triangles_[heap_[child + 1]].priority > triangles_[heap_[child]].priority) ++child;
-    if (triangles_[heap_[child]].priority <= p) break;
+    if (child + 1 < size && heap_[child + 1].priority > heap_[child].priority) ++child;
+    if (heap_[child].priority <= c.priority) break;
     heapSet(slot, heap_[child]);
     slot = child;
   }
-  heapSet(slot, t);
+  heapSet(slot, c);
 }
 
 }  // namespace vx

@@ -66,7 +66,12 @@ class TerrainTessellator {
     int32_t apex, left, right;  // vertices; hypotenuse left to right
     int32_t leftLink, rightLink, baseLink;  // neighbours across apex-left, right-apex, left-right
     int32_t heapSlot;
+  };
+  // The heap keeps priorities beside the triangles, so that sifting reads
+  // no records.
+  struct Candidate {
     float priority;
+    int32_t triangle;
   };
 
   int32_t addVertex(GridPoint p, float interpolated);
@@ -79,11 +84,11 @@ class TerrainTessellator {
   // In the triangle, the link that pointed at from now points at to.
   void relink(int32_t t, int32_t from, int32_t to);
 
-  void heapPush(int32_t t);
+  void heapPush(int32_t t, float priority);
   void heapRemove(int32_t t);
   void heapUp(int32_t slot);
   void heapDown(int32_t slot);
-  void heapSet(int32_t slot, int32_t t);
+  void heapSet(int32_t slot, Candidate c);
 
   TerrainGrid* grid_ = nullptr;
   const TreeEntry* tree_ = nullptr;
@@ -96,7 +101,7 @@ class TerrainTessellator {
   std::vector<TerrainVertex> vertices_;
   std::vector<Triangle> triangles_;
   std::vector<int32_t> free_;
-  std::vector<int32_t> heap_;
+  std::vector<Candidate> heap_;
 
   std::vector<uint32_t> vertexStamp_;  // the chunk that last numbered a vertex
   std::vector<int32_t> vertexNumber_;  // its number there
