@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Terrains: frames per second of RenderWorld plus Flip at 640x480x32 through
+# Mesa's llvmpipe along a camera path circling a 4096-unit field, over a
+# generated 1024 by 1024 heightmap and over the media heightmap (256 by 256)
+# scaled up, at detail levels 2,000 and 10,000, against Irrlicht's terrain
+# scene node over the same heightmaps along the same path (its own level of
+# detail; its triangle count is printed beside). Before them, the
+# tessellation time a frame. Each figure is the best of three runs.
+#   benchmarks/terrain_benchmark.sh [frames]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+frames=${1:-200}
+
+need=()
+[ -e /usr/lib/i386-linux-gnu/libIrrlicht.so ] || need+=(libirrlicht-dev:i386)
+command -v xvfb-run >/dev/null || need+=(xvfb)
+command -v xauth >/dev/null || need+=(xauth)
+if [ ${#need[@]} -gt 0 ]; then
+  sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+tools/build.sh >/dev/null
+media=build/test-media
+[ -e $media/terrain-heightmap.bmp ] || cmake -DMEDIA_DIR=$media -P tests/fetch_test_media.cmake
+peer=build/benchmarks/irrlicht_terrain
+if [ ! "$peer" -nt benchmarks/peers/irrlicht_terrain.cpp ]; then
+  g++ -m32 -O2 -o "$peer" benchmarks/peers/irrlicht_terrain.cpp -I/usr/include/irrlicht -lIrrlicht
+fi
+generated=build/benchmarks/terrain-1024.bmp
+build/benchmarks/terrain_benchmark $media/terrain-heightmap.bmp $generated
+
+export LIBGL_ALWAYS_SOFTWARE=1
+texture=$media/terrain-texture.jpg
+field() { sed -n 's/.*: \([0-9.e+]*\) fps (\([0-9]*\) triangles.*/\1 \2/p' | tail -1; }
+ours() {
+  VX_DEBUG=1 VX_MAP=$1 VX_SCALE=$2 VX_DETAIL=$3 VX_TEXTURE=$texture VX_FRAMES=$frames SDL_VIDEODRIVER=dummy \
+    build/src/vxrun build/benchmarks/terrain_scenes.vxm 2>&1 | field
+}
+irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" opengl "$1" $texture "$2" "$frames" | field; }
+best() { printf '%s\n' "$@" | sort -g | tail -1; }
+
+for map in "$generated 4 generated-1024" "$media/terrain-heightmap.bmp 16 heightmap-256x16"; do
+  set -- $map
+  g=()
+  for _ in 1 2 3; do g+=("$(irrlicht "$1" "$2")"); done
+  peer_best=$(best "${g[@]}")
+  for detail in 2000 10000; do
+    o=()
+    for _ in 1 2 3; do o+=("$(ours "$1" "$2" $detail)"); done
+    awk -v name="$3" -v d=$detail -v o="$(best "${o[@]}")" -v g="$peer_best" 'BEGIN {
+      split(o, a, " "); split(g, b, " ")
+      printf "%-18s detail %5d: runtime %6.1f fps (%6d triangles)   irrlicht opengl %6.1f fps (%6d triangles)   %.2fx\n",
+        name, d, a[1], a[2], b[1], b[2], a[1] / b[1] }'
+  done
+done
