@@ -1,9 +1,12 @@
-# Unit tests of what moves and is loaded in the 3D world: terrains.
+# Unit tests of what moves and is loaded in the 3D world: the swept-sphere
+# tests, the collision tree and terrains.
 # Included from tests/unit/CMakeLists.txt.
 
 set(VX_WORLD3D_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 add_executable(world3d_tests
+  ${VX_WORLD3D_TEST_DIR}/collision_test.cpp
+  ${VX_WORLD3D_TEST_DIR}/collider_test.cpp
   ${VX_WORLD3D_TEST_DIR}/terrain_grid_test.cpp
 )
 target_link_libraries(world3d_tests PRIVATE vexel_runtime GTest::gtest_main)
