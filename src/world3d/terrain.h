@@ -35,6 +35,10 @@ class Terrain : public Model {
   void render(const RenderContext& context) override;
   // From the ground to the highest height, across the whole grid.
   bool bounds(Vector& min, Vector& max) override;
+  // The swept sphere against the surface under transform: the error tree
+  // is descended where its boxes meet the sweep, and a flat part of it is
+  // tested as one triangle (terrain_collision.cpp).
+  bool collide(const CollisionLine& line, float radius, CollisionInfo& info, const Transform& transform) override;
 
   TerrainGrid& grid() { return grid_; }
   int32_t size() const { return grid_.size(); }

@@ -8,6 +8,7 @@ add_executable(world3d_tests
   ${VX_WORLD3D_TEST_DIR}/collision_test.cpp
   ${VX_WORLD3D_TEST_DIR}/collider_test.cpp
   ${VX_WORLD3D_TEST_DIR}/terrain_grid_test.cpp
+  ${VX_WORLD3D_TEST_DIR}/terrain_collision_test.cpp
 )
 target_link_libraries(world3d_tests PRIVATE vexel_runtime GTest::gtest_main)
 gtest_discover_tests(world3d_tests PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy")
