@@ -2,28 +2,16 @@
 # Frames per second of RenderWorld plus Flip at 640x480x32 through Mesa's
 # llvmpipe, in three scenes (one 10,000-triangle mesh, 1,000 cubes, the cubes
 # half transparent), against Irrlicht drawing the same geometry with its
-# OpenGL driver (under Xvfb) and its Burnings software renderer. The peer is
-# built 32-bit like the runtime, so both draw through the same Mesa. Each
+# OpenGL driver (under Xvfb) and its Burnings software renderer. Each
 # figure is the best of three runs taken in turn.
 #   benchmarks/render_benchmark.sh [frames]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 frames=${1:-200}
 
-need=()
-[ -e /usr/lib/i386-linux-gnu/libIrrlicht.so ] || need+=(libirrlicht-dev:i386)
-command -v xvfb-run >/dev/null || need+=(xvfb)
-command -v xauth >/dev/null || need+=(xauth)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
-fi
-
-tools/build.sh >/dev/null
+source benchmarks/irrlicht_peer.sh
+build_peer irrlicht_render
 peer=build/benchmarks/irrlicht_render
-if [ ! "$peer" -nt benchmarks/peers/irrlicht_render.cpp ]; then
-  g++ -m32 -O2 -o "$peer" benchmarks/peers/irrlicht_render.cpp -I/usr/include/irrlicht -lIrrlicht
-fi
 
 export LIBGL_ALWAYS_SOFTWARE=1
 fps() { sed -n 's/.*: \([0-9.e+]*\) fps.*/\1/p' | tail -1; }

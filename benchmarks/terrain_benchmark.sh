@@ -11,22 +11,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 frames=${1:-200}
 
-need=()
-[ -e /usr/lib/i386-linux-gnu/libIrrlicht.so ] || need+=(libirrlicht-dev:i386)
-command -v xvfb-run >/dev/null || need+=(xvfb)
-command -v xauth >/dev/null || need+=(xauth)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
-fi
-
-tools/build.sh >/dev/null
+source benchmarks/irrlicht_peer.sh
+build_peer irrlicht_terrain
+peer=build/benchmarks/irrlicht_terrain
 media=build/test-media
 [ -e $media/terrain-heightmap.bmp ] || cmake -DMEDIA_DIR=$media -P tests/fetch_test_media.cmake
-peer=build/benchmarks/irrlicht_terrain
-if [ ! "$peer" -nt benchmarks/peers/irrlicht_terrain.cpp ]; then
-  g++ -m32 -O2 -o "$peer" benchmarks/peers/irrlicht_terrain.cpp -I/usr/include/irrlicht -lIrrlicht
-fi
 generated=build/benchmarks/terrain-1024.bmp
 build/benchmarks/terrain_benchmark $media/terrain-heightmap.bmp $generated
 

@@ -8,7 +8,7 @@
 // cubes: 1,000 lit, textured cubes, each a scene node of its own;
 // alpha: the same cubes drawn half transparent.
 
-#include <irrlicht.h>
+#include "irrlicht_device.h"
 
 #include <chrono>
 #include <cmath>
@@ -61,15 +61,8 @@ int main(int argc, char** argv) {
   }
   const std::string driverName = argv[1], sceneName = argv[2];
   const int frames = std::atoi(argv[3]);
-  video::E_DRIVER_TYPE type = driverName == "opengl"     ? video::EDT_OPENGL
-                              : driverName == "burnings" ? video::EDT_BURNINGSVIDEO
-                                                         : video::EDT_SOFTWARE;
-  IrrlichtDevice* device = createDevice(type, core::dimension2du(640, 480), 32, false, false, false);
-  if (!device) {
-    std::fprintf(stderr, "no %s device\n", driverName.c_str());
-    return 1;
-  }
-  device->getLogger()->setLogLevel(ELL_NONE);
+  IrrlichtDevice* device = openPeerDevice(driverName);
+  if (!device) return 1;
   video::IVideoDriver* driver = device->getVideoDriver();
   scene::ISceneManager* scene = device->getSceneManager();
   video::ITexture* texture = checkerTexture(driver);

@@ -5,7 +5,7 @@
 //
 //   irrlicht_terrain <opengl|burnings> <heightmap.bmp> <texture> <units a square> <frames>
 
-#include <irrlicht.h>
+#include "irrlicht_device.h"
 
 #include <chrono>
 #include <cmath>
@@ -33,13 +33,8 @@ int main(int argc, char** argv) {
   const std::string driverName = argv[1];
   const float units = float(std::atof(argv[4]));
   const int frames = std::atoi(argv[5]);
-  const video::E_DRIVER_TYPE type = driverName == "opengl" ? video::EDT_OPENGL : video::EDT_BURNINGSVIDEO;
-  IrrlichtDevice* device = createDevice(type, core::dimension2du(640, 480), 32, false, false, false);
-  if (!device) {
-    std::fprintf(stderr, "no %s device\n", driverName.c_str());
-    return 1;
-  }
-  device->getLogger()->setLogLevel(ELL_NONE);
+  IrrlichtDevice* device = openPeerDevice(driverName);
+  if (!device) return 1;
   video::IVideoDriver* driver = device->getVideoDriver();
   scene::ISceneManager* scene = device->getSceneManager();
   // A byte of 255 is 400 units high, as in the runtime.
