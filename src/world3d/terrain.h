@@ -19,8 +19,6 @@
 
 namespace vx {
 
-class Registry;
-
 class Terrain : public Model {
  public:
   static constexpr int32_t kDefaultDetail = 2000;
@@ -67,7 +65,5 @@ class Terrain : public Model {
 void startTerrains();
 void endTerrains();
 TerrainTessellator* terrainTessellator();
-
-void linkTerrainCommands(Registry& r);
 
 }  // namespace vx

@@ -13,6 +13,7 @@
 #include "platform/graphics_device.h"
 #include "runtime/registry.h"
 #include "world3d/terrain.h"
+#include "world3d/world3d_commands.h"
 
 namespace vx {
 

@@ -7,6 +7,8 @@ set(VX_WORLD3D_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
 add_executable(world3d_tests
   ${VX_WORLD3D_TEST_DIR}/collision_test.cpp
   ${VX_WORLD3D_TEST_DIR}/collider_test.cpp
+  ${VX_WORLD3D_TEST_DIR}/collision_commands_test.cpp
+  ${VX_WORLD3D_TEST_DIR}/world_update_test.cpp
   ${VX_WORLD3D_TEST_DIR}/terrain_grid_test.cpp
   ${VX_WORLD3D_TEST_DIR}/terrain_collision_test.cpp
 )
