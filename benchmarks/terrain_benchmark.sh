@@ -5,14 +5,19 @@
 # scaled up, at detail levels 2,000 and 10,000, against Irrlicht's terrain
 # scene node over the same heightmaps along the same path (its own level of
 # detail; its triangle count is printed beside). Before them, the
-# tessellation time a frame. Each figure is the best of three runs.
-#   benchmarks/terrain_benchmark.sh [frames]
+# tessellation time a frame; after them, the time of one UpdateWorld sliding
+# the 200 ellipsoids of programs/terrain_slide.h over the generated field,
+# against Irrlicht's ellipsoid collision response on its terrain triangle
+# selector. Each figure is the best of three runs.
+#   benchmarks/terrain_benchmark.sh [frames] [updates]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 frames=${1:-200}
+updates=${2:-300}
 
 source benchmarks/irrlicht_peer.sh
 build_peer irrlicht_terrain
+build_peer irrlicht_terrain_slide benchmarks/programs/terrain_slide.h
 peer=build/benchmarks/irrlicht_terrain
 media=build/test-media
 [ -e $media/terrain-heightmap.bmp ] || cmake -DMEDIA_DIR=$media -P tests/fetch_test_media.cmake
@@ -43,3 +48,18 @@ for map in "$generated 4 generated-1024" "$media/terrain-heightmap.bmp 16 height
         name, d, a[1], a[2], b[1], b[2], a[1] / b[1] }'
   done
 done
+
+slides=() peer_slides=()
+for _ in 1 2 3; do
+  out=$(VX_DEBUG=1 VX_MAP=$generated VX_SCALE=4 VX_UPDATES=$updates SDL_VIDEODRIVER=dummy \
+    build/src/vxrun build/benchmarks/terrain_slide.vxm 2>&1)
+  peer_out=$(build/benchmarks/irrlicht_terrain_slide $generated 4 "$updates")
+  slides+=("$(sed -n 's/^runtime update: \([0-9.e+]*\).*/\1/p' <<<"$out")")
+  peer_slides+=("$(sed -n 's/^irrlicht update: \([0-9.e+]*\).*/\1/p' <<<"$peer_out")")
+done
+grep 'mean height' <<<"$out"
+grep 'mean height' <<<"$peer_out"
+least() { printf '%s\n' "$@" | sort -g | head -1; }
+awk -v o="$(least "${slides[@]}")" -v g="$(least "${peer_slides[@]}")" 'BEGIN {
+  printf "UpdateWorld, 200 ellipsoids sliding on generated-1024: runtime %7.2f ms   irrlicht %7.2f ms   (%.2fx)\n",
+    o, g, g / o }'

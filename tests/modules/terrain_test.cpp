@@ -115,6 +115,10 @@ TEST(TerrainPrograms, AChangeSplitsTheGroundAtTheNextFrameOrAtOnce) {
   EXPECT_EQ(runModule("terrain", {"modify"}).out, "2\n1\n2\n");
 }
 
+TEST(TerrainPrograms, BallsStopOnOrSlideDownASlopeAndMeetABumpRaisedAtOnce) {
+  EXPECT_EQ(runModule("terrain", {"slide"}).out, "830\n901\n1\n1\n1644\n");
+}
+
 TEST(TerrainPrograms, ShadedNormalsFollowTheSlope) {
   EXPECT_EQ(runModule("terrain", {"shading"}).out, "1\n1\n1\n");
 }

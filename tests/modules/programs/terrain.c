@@ -223,6 +223,42 @@ static void shading(void) {
   log_int(_ftrisrendered() == tris);
 }
 
+/* A ball of type 1 dropped onto a slope of 45 degrees stops where it first
+   touches; one of type 3 slides down it, its radius off the surface; a
+   bump raised at once is met by the next update. */
+static int ball(int type, float x, float y, float z) {
+  int e = _fcreatepivot(0);
+  _fpositionentity(e, x, y, z, 0);
+  _fentityradius(e, 0.5f, 0.5f);
+  _fentitytype(e, type, 0);
+  _ftranslateentity(e, 0, -y, 0, 0);
+  return e;
+}
+
+static void slide(void) {
+  _fgraphics3d(64, 48, 0, 2);
+  int t = _fcreateterrain(16, 0);
+  for (int z = 0; z <= 16; ++z)
+    for (int x = 0; x < 16; ++x) _fmodifyterrain(t, x, z, (16.0f * x + 0.5f) / 255.0f, 0);
+  _fscaleentity(t, 1, 255.0f / 16.0f, 1, 0); /* height x */
+  _fentitytype(t, 2, 0);
+  _fcollisions(1, 2, 2, 1);
+  _fcollisions(3, 2, 2, 2);
+  int stopped = ball(1, 8.3f, 20, 7.6f), slid = ball(3, 8.3f, 20, 7.6f);
+  _fupdateworld(1);
+  log_hundredths(_fentityx(stopped, 1));
+  log_hundredths(_fentityy(stopped, 1));
+  float x = _fentityx(slid, 1), above = _fentityy(slid, 1) - _fterrainy(t, x, 0, _fentityz(slid, 1));
+  log_int(x < 4 && x > 1);
+  log_int(above > 0.69f && above < 0.72f);
+
+  for (int z = 8; z <= 9; ++z)
+    for (int x = 4; x <= 5; ++x) _fmodifyterrain(t, x, z, 1, 1);
+  int bumped = ball(1, 4.5f, 30, 8.5f);
+  _fupdateworld(1);
+  log_hundredths(_fentityy(bumped, 1));
+}
+
 void __MAIN(void) {
   if (is("basics")) basics();
   else if (is("lenient")) lenient();
@@ -232,5 +268,6 @@ void __MAIN(void) {
   else if (is("fine")) fine();
   else if (is("modify")) modify();
   else if (is("shading")) shading();
+  else if (is("slide")) slide();
   else checks();
 }
