@@ -4,11 +4,12 @@
 # generated 1024 by 1024 heightmap and over the media heightmap (256 by 256)
 # scaled up, at detail levels 2,000 and 10,000, against Irrlicht's terrain
 # scene node over the same heightmaps along the same path (its own level of
-# detail; its triangle count is printed beside). Before them, the
-# tessellation time a frame; after them, the time of one UpdateWorld sliding
-# the 200 ellipsoids of programs/terrain_slide.h over the generated field,
-# against Irrlicht's ellipsoid collision response on its terrain triangle
-# selector. Each figure is the best of three runs.
+# detail, reaching as far as brings its triangles near the runtime's; both
+# counts are printed). Before them, the tessellation time a frame; after
+# them, the time of one UpdateWorld sliding the 200 ellipsoids of
+# programs/terrain_slide.h over the generated field, against Irrlicht's
+# ellipsoid collision response on its terrain triangle selector. Each
+# figure is the best of three runs taken in turn.
 #   benchmarks/terrain_benchmark.sh [frames] [updates]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,18 +32,21 @@ ours() {
   VX_DEBUG=1 VX_MAP=$1 VX_SCALE=$2 VX_DETAIL=$3 VX_TEXTURE=$texture VX_FRAMES=$frames SDL_VIDEODRIVER=dummy \
     build/src/vxrun build/benchmarks/terrain_scenes.vxm 2>&1 | field
 }
-irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" opengl "$1" $texture "$2" "$frames" | field; }
+irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" opengl "$1" $texture "$2" "$frames" "$3" | field; }
 best() { printf '%s\n' "$@" | sort -g | tail -1; }
 
-for map in "$generated 4 generated-1024" "$media/terrain-heightmap.bmp 16 heightmap-256x16"; do
+# Each map with, per detail level, the reach that brings Irrlicht's triangles
+# close to the runtime's.
+for map in "$generated 4 generated-1024 2000:25 10000:65" "$media/terrain-heightmap.bmp 16 heightmap-256x16 2000:150 10000:310"; do
   set -- $map
-  g=()
-  for _ in 1 2 3; do g+=("$(irrlicht "$1" "$2")"); done
-  peer_best=$(best "${g[@]}")
-  for detail in 2000 10000; do
-    o=()
-    for _ in 1 2 3; do o+=("$(ours "$1" "$2" $detail)"); done
-    awk -v name="$3" -v d=$detail -v o="$(best "${o[@]}")" -v g="$peer_best" 'BEGIN {
+  for level in $4 $5; do
+    detail=${level%:*} reach=${level#*:}
+    o=() g=()
+    for _ in 1 2 3; do
+      o+=("$(ours "$1" "$2" $detail)")
+      g+=("$(irrlicht "$1" "$2" $reach)")
+    done
+    awk -v name="$3" -v d=$detail -v o="$(best "${o[@]}")" -v g="$(best "${g[@]}")" 'BEGIN {
       split(o, a, " "); split(g, b, " ")
       printf "%-18s detail %5d: runtime %6.1f fps (%6d triangles)   irrlicht opengl %6.1f fps (%6d triangles)   %.2fx\n",
         name, d, a[1], a[2], b[1], b[2], a[1] / b[1] }'

@@ -1,9 +1,11 @@
 // The terrain peer of terrain_benchmark.sh: Irrlicht's terrain scene node
 // over the same heightmap, as wide and as high as the runtime's terrain,
 // textured and unlit, drawn at 640x480x32 along the same camera path, and
-// printing frames per second.
+// printing frames per second. With a reach, patches within it keep their
+// full detail and every level beyond it reaches twice as far as the one
+// before: a larger reach draws more triangles.
 //
-//   irrlicht_terrain <opengl|burnings> <heightmap.bmp> <texture> <units a square> <frames>
+//   irrlicht_terrain <opengl|burnings> <heightmap.bmp> <texture> <units a square> <frames> [reach]
 
 #include "irrlicht_device.h"
 
@@ -26,8 +28,8 @@ void place(scene::ICameraSceneNode* camera, int i, int frames) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 6) {
-    std::fprintf(stderr, "usage: %s <opengl|burnings> <heightmap.bmp> <texture> <units> <frames>\n", argv[0]);
+  if (argc != 6 && argc != 7) {
+    std::fprintf(stderr, "usage: %s <opengl|burnings> <heightmap.bmp> <texture> <units> <frames> [reach]\n", argv[0]);
     return 2;
   }
   const std::string driverName = argv[1];
@@ -37,14 +39,21 @@ int main(int argc, char** argv) {
   if (!device) return 1;
   video::IVideoDriver* driver = device->getVideoDriver();
   scene::ISceneManager* scene = device->getSceneManager();
-  // A byte of 255 is 400 units high, as in the runtime.
+  // A byte of 255 is 400 units high, as in the runtime. With a reach,
+  // patches of 64 squares that go down to two triangles, so that few
+  // triangles can be drawn.
+  const bool reach = argc == 7;
+  const int levels = reach ? 7 : 5;
   scene::ITerrainSceneNode* terrain = scene->addTerrainSceneNode(
       argv[2], nullptr, -1, core::vector3df(0, 0, 0), core::vector3df(0, 0, 0),
-      core::vector3df(units, 400.0f / 255, units));
+      core::vector3df(units, 400.0f / 255, units), video::SColor(255, 255, 255, 255), levels,
+      reach ? scene::ETPS_65 : scene::ETPS_17);
   if (!terrain) {
     std::fprintf(stderr, "cannot load %s\n", argv[2]);
     return 1;
   }
+  if (reach)
+    for (int lod = 0; lod < levels; ++lod) terrain->overrideLODDistance(lod, std::atof(argv[6]) * double(1 << lod));
   terrain->setMaterialFlag(video::EMF_LIGHTING, false);
   terrain->setMaterialTexture(0, driver->getTexture(argv[3]));
   terrain->scaleTexture(1, 0);
