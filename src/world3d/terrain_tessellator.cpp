@@ -173,7 +173,36 @@ void TerrainTessellator::split(int32_t t) {
       if (half != kNone) evaluate(half);
 }
 
+void TerrainTessellator::sortByDistance() {
+  constexpr int kSteps = 64;
+  distance_.resize(triangles_.size());
+  float farthest = kLeast;
+  for (size_t i = 0; i < triangles_.size(); ++i) {
+    const Triangle& tri = triangles_[i];
+    if (!tri.node) continue;
+    const TerrainVertex &a = vertices_[tri.apex], &l = vertices_[tri.left], &r = vertices_[tri.right];
+    const float dx = (a.x + l.x + r.x) * (1.0f / 3) - eye_.x, dz = (a.z + l.z + r.z) * (1.0f / 3) - eye_.z;
+    distance_[i] = dx * dx + dz * dz;
+    farthest = std::max(farthest, distance_[i]);
+  }
+  // Steps even in the square root of distance: finer near the eye, where
+  // triangles are small.
+  const float scale = kSteps / std::sqrt(std::sqrt(farthest));
+  stepCount_.assign(kSteps + 1, 0);
+  for (size_t i = 0; i < triangles_.size(); ++i) {
+    if (!triangles_[i].node) continue;
+    const int step = std::min(kSteps - 1, static_cast<int>(std::sqrt(std::sqrt(distance_[i])) * scale));
+    distance_[i] = float(step);
+    ++stepCount_[step + 1];
+  }
+  for (int step = 0; step < kSteps; ++step) stepCount_[step + 1] += stepCount_[step];
+  order_.resize(static_cast<size_t>(stepCount_[kSteps]));
+  for (size_t i = 0; i < triangles_.size(); ++i)
+    if (triangles_[i].node) order_[stepCount_[static_cast<int>(distance_[i])]++] = static_cast<int32_t>(i);
+}
+
 void TerrainTessellator::layout(int32_t chunkVertices) {
+  sortByDistance();
   drawnVertices_.clear();
   indices_.clear();
   chunks_.clear();
@@ -183,9 +212,8 @@ void TerrainTessellator::layout(int32_t chunkVertices) {
     vertexNumber_.resize(vertices_.capacity(), 0);
   }
   TerrainChunk* chunk = nullptr;
-  for (size_t i = 0; i < triangles_.size(); ++i) {
-    const Triangle& tri = triangles_[i];
-    if (!tri.node) continue;
+  for (int32_t t : order_) {
+    const Triangle& tri = triangles_[t];
     if (!chunk || chunk->vertexCount > chunkVertices - 3) {
       // A fresh stamp numbers every vertex anew in the next chunk.
       if (++stamp_ == 0) {

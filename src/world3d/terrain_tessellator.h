@@ -45,7 +45,9 @@ class TerrainTessellator {
 
   // Splits the drawn triangles into chunks and numbers their vertices
   // within each: drawnVertices lists the pool vertex behind each numbered
-  // vertex, indices three per triangle (clockwise seen from above).
+  // vertex, indices three per triangle (clockwise seen from above). The
+  // nearer triangles come first, so that the depth test spares the pixels
+  // of the farther ones behind them.
   void layout(int32_t chunkVertices = kChunkVertices);
 
   const std::vector<TerrainVertex>& vertices() const { return vertices_; }
@@ -83,6 +85,8 @@ class TerrainTessellator {
   void split(int32_t t);
   // In the triangle, the link that pointed at from now points at to.
   void relink(int32_t t, int32_t from, int32_t to);
+  // Puts the live triangles in order_, nearest first.
+  void sortByDistance();
 
   void heapPush(int32_t t, float priority);
   void heapRemove(int32_t t);
@@ -103,6 +107,11 @@ class TerrainTessellator {
   std::vector<int32_t> free_;
   std::vector<Candidate> heap_;
 
+  // Live triangles by distance from the eye: each one's step of distance,
+  // the triangles counted in each step, and the order they go out in.
+  std::vector<float> distance_;
+  std::vector<int32_t> stepCount_;
+  std::vector<int32_t> order_;
   std::vector<uint32_t> vertexStamp_;  // the chunk that last numbered a vertex
   std::vector<int32_t> vertexNumber_;  // its number there
   uint32_t stamp_ = 0;
