@@ -2,26 +2,23 @@
 # Frames per second of RenderWorld plus Flip at 640x480x32 through Mesa's
 # llvmpipe, in three scenes (one 10,000-triangle mesh, 1,000 cubes, the cubes
 # half transparent), against Irrlicht drawing the same geometry with its
-# OpenGL driver (under Xvfb) and its Burnings software renderer. Each
+# OpenGL driver (under Xvfb) and its Burnings software renderer. The peer is
+# built 32-bit like the runtime, so both draw through the same Mesa. Each
 # figure is the best of three runs taken in turn.
 #   benchmarks/render_benchmark.sh [frames]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 frames=${1:-200}
 
-source benchmarks/irrlicht_peer.sh
-build_peer irrlicht_render
-peer=build/benchmarks/irrlicht_render
+. benchmarks/irrlicht_peer.sh
+peer=$(build_peer irrlicht_render)
 
-export LIBGL_ALWAYS_SOFTWARE=1
-fps() { sed -n 's/.*: \([0-9.e+]*\) fps.*/\1/p' | tail -1; }
 ours() {
   VX_DEBUG=1 VX_SCENE=$1 VX_FRAMES=$frames SDL_VIDEODRIVER=dummy \
     build/src/vxrun build/benchmarks/render_scenes.vxm 2>&1 | fps
 }
 # Irrlicht opens an X11 window for every driver.
 irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" "$1" "$2" "$frames" | fps; }
-best() { printf '%s\n' "$@" | sort -g | tail -1; }
 
 for scene in mesh cubes alpha; do
   o=() g=() b=()

@@ -16,24 +16,21 @@ cd "$(dirname "$0")/.."
 frames=${1:-200}
 updates=${2:-300}
 
-source benchmarks/irrlicht_peer.sh
-build_peer irrlicht_terrain
-build_peer irrlicht_terrain_slide benchmarks/programs/terrain_slide.h
-peer=build/benchmarks/irrlicht_terrain
+. benchmarks/irrlicht_peer.sh
+peer=$(build_peer irrlicht_terrain)
+slide_peer=$(build_peer irrlicht_terrain_slide benchmarks/programs/terrain_slide.h)
 media=build/test-media
 [ -e $media/terrain-heightmap.bmp ] || cmake -DMEDIA_DIR=$media -P tests/fetch_test_media.cmake
 generated=build/benchmarks/terrain-1024.bmp
 build/benchmarks/terrain_benchmark $media/terrain-heightmap.bmp $generated
 
-export LIBGL_ALWAYS_SOFTWARE=1
 texture=$media/terrain-texture.jpg
 field() { sed -n 's/.*: \([0-9.e+]*\) fps (\([0-9]*\) triangles.*/\1 \2/p' | tail -1; }
 ours() {
   VX_DEBUG=1 VX_MAP=$1 VX_SCALE=$2 VX_DETAIL=$3 VX_TEXTURE=$texture VX_FRAMES=$frames SDL_VIDEODRIVER=dummy \
     build/src/vxrun build/benchmarks/terrain_scenes.vxm 2>&1 | field
 }
-irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" opengl "$1" $texture "$2" "$frames" "$3" | field; }
-best() { printf '%s\n' "$@" | sort -g | tail -1; }
+irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" "$1" $texture "$2" "$frames" "$3" | field; }
 
 # Each map with, per detail level, the reach that brings Irrlicht's triangles
 # close to the runtime's.
@@ -57,7 +54,7 @@ slides=() peer_slides=()
 for _ in 1 2 3; do
   out=$(VX_DEBUG=1 VX_MAP=$generated VX_SCALE=4 VX_UPDATES=$updates SDL_VIDEODRIVER=dummy \
     build/src/vxrun build/benchmarks/terrain_slide.vxm 2>&1)
-  peer_out=$(build/benchmarks/irrlicht_terrain_slide $generated 4 "$updates")
+  peer_out=$("$slide_peer" $generated 4 "$updates")
   slides+=("$(sed -n 's/^runtime update: \([0-9.e+]*\).*/\1/p' <<<"$out")")
   peer_slides+=("$(sed -n 's/^irrlicht update: \([0-9.e+]*\).*/\1/p' <<<"$peer_out")")
 done

@@ -36,6 +36,7 @@ void link(Registry& r) {
   linkCollisionCommands(r);
   linkPickCommands(r);
   linkTerrainCommands(r);
+  linkMD2Commands(r);
 }
 
 }  // namespace
