@@ -5,6 +5,7 @@
 #include "lib2d/graphics_module.h"
 #include "world3d/collision_state.h"
 #include "world3d/world3d_commands.h"
+#include "world3d/terrain.h"
 
 namespace vx {
 
@@ -36,6 +37,7 @@ void link(Registry& r) {
   linkModelCommands(r);
   linkCollisionCommands(r);
   linkPickCommands(r);
+  linkTerrainCommands(r);
   linkMD2Commands(r);
 }
 
@@ -47,12 +49,14 @@ void startWorld3D(SceneDevice* scene, GraphicsDevice* graphics) {
   endWorld3D();
   createWorld(scene, graphics);
   startCollisions();
+  startTerrains();
 }
 
 void endWorld3D() {
   if (!world3D()) return;
   freeAllEntities();
   endCollisions();
+  endTerrains();
   destroyWorld();
 }
 

@@ -13,6 +13,7 @@ void linkAnimationCommands(Registry& r);
 void linkModelCommands(Registry& r);
 void linkCollisionCommands(Registry& r);
 void linkPickCommands(Registry& r);
+void linkTerrainCommands(Registry& r);
 void linkMD2Commands(Registry& r);
 
 // The object of a handle, in a 3D mode: "3D Graphics mode not set", "Entity

@@ -1,6 +1,6 @@
 # Unit tests of what moves and is loaded in the 3D world: the swept-sphere
 # tests, the collision tree, animation, the mesh builder, model files and
-# skinned meshes; X and 3DS files.
+# skinned meshes; X and 3DS files; terrains.
 # Included from tests/unit/CMakeLists.txt.
 
 set(VX_WORLD3D_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
@@ -13,6 +13,8 @@ add_executable(world3d_tests
   ${VX_WORLD3D_TEST_DIR}/model_files_test.cpp
   ${VX_WORLD3D_TEST_DIR}/world_update_test.cpp
   ${VX_WORLD3D_TEST_DIR}/foreign_models_test.cpp
+  ${VX_WORLD3D_TEST_DIR}/terrain_grid_test.cpp
+  ${VX_WORLD3D_TEST_DIR}/terrain_collision_test.cpp
 )
 target_link_libraries(world3d_tests PRIVATE vexel_runtime GTest::gtest_main)
 target_compile_definitions(world3d_tests PRIVATE VX_TEST_MEDIA_DIR="${VX_TEST_MEDIA_DIR}")
