@@ -3,6 +3,7 @@
 #include "engine3d/engine3d_commands.h"
 #include "engine3d/world.h"
 #include "lib2d/graphics_module.h"
+#include "world3d/bsp_model.h"
 
 namespace vx {
 
@@ -30,6 +31,7 @@ void link(Registry& r) {
   linkDeviceCommands(r);
   linkCameraCommands(r);
   linkRenderCommands(r);
+  linkBSPCommands(r);
 }
 
 }  // namespace
