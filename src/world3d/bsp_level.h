@@ -14,7 +14,6 @@
 // it names; what fails a check is left out, so a damaged level loads what
 // it safely can.
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -24,6 +23,7 @@
 #include "engine3d/device/scene_device.h"
 #include "engine3d/math3d.h"
 #include "engine3d/texture.h"
+#include "world3d/collider.h"
 
 namespace vx {
 
@@ -91,10 +91,9 @@ struct BSPLevel {
   int32_t bytesPerCluster = 0;
   std::vector<uint8_t> visibility;
 
-  // What collides: every vertex of the file, then those made for curved
-  // patches, and the triangles of every face kept for collisions.
-  std::vector<Vector> collisionVertices;
-  std::vector<std::array<int32_t, 3>> collisionTriangles;
+  // What collides: the triangles of every face kept for collisions, over
+  // every vertex of the file followed by those made for curved patches.
+  std::unique_ptr<const Collider> collider;
 
   // Around every drawn vertex; min > max for a level with none.
   Vector boundsMin, boundsMax;

@@ -3,6 +3,7 @@
 // from it is checked against the arrays it names before it is used.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -145,6 +146,8 @@ class LevelBuilder {
   }
 
   const std::vector<TextureEntry>& textureEntries() const { return textureEntries_; }
+  const std::vector<Vector>& collisionVertices() const { return collisionVertices_; }
+  const std::vector<std::array<int32_t, 3>>& collisionTriangles() const { return collisionTriangles_; }
 
  private:
   void readTextures() {
@@ -160,7 +163,7 @@ class LevelBuilder {
   void readVertices() {
     const int32_t count = lumps_.count(kVertexLump, kVertexSize);
     vertices_.resize(static_cast<size_t>(count));
-    level_.collisionVertices.resize(static_cast<size_t>(count));
+    collisionVertices_.resize(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
       const uint8_t* p = lumps_.entry(kVertexLump, kVertexSize, i);
       DeviceVertex& v = vertices_[i];
@@ -171,7 +174,7 @@ class LevelBuilder {
       v.u1 = floatAt(p + 12), v.v1 = floatAt(p + 16);
       v.u0 = floatAt(p + 20), v.v0 = floatAt(p + 24);
       v.argb = 0xFF000000u | uint32_t{p[40]} << 16 | uint32_t{p[41]} << 8 | p[42];
-      level_.collisionVertices[i] = position;
+      collisionVertices_[i] = position;
     }
   }
 
@@ -253,7 +256,7 @@ class LevelBuilder {
     if (!(face.type == kPatchFace ? addPatchTriangles(face) : addMeshTriangles(face))) return;
     const size_t count = indices_.size() - first;
     for (size_t i = first; i < first + count; i += 3)
-      level_.collisionTriangles.push_back({indices_[i], indices_[i + 1], indices_[i + 2]});
+      collisionTriangles_.push_back({indices_[i], indices_[i + 1], indices_[i + 2]});
     if (texture && (texture->surfaceFlags & (kNoDrawSurface | kSkySurface))) return;
     const int32_t lightmaps = static_cast<int32_t>(lumps_[kLightmapLump].size() / kLightmapSize);
     const BSPBatch batch{texture ? face.texture : -1, face.lightmap >= 0 && face.lightmap < lightmaps ? face.lightmap : -1};
@@ -292,7 +295,7 @@ class LevelBuilder {
     const int32_t base = static_cast<int32_t>(vertices_.size() + patchVertices_.size());
     for (const DeviceVertex& v : patch.vertices) {
       patchVertices_.push_back(v);
-      level_.collisionVertices.push_back({v.x, v.y, v.z});
+      collisionVertices_.push_back({v.x, v.y, v.z});
     }
     for (const auto& t : patch.triangles)
       for (int32_t corner : t) indices_.push_back(base + corner);
@@ -398,6 +401,8 @@ class LevelBuilder {
   std::vector<DeviceVertex> patchVertices_;  // made for patches
   std::vector<int32_t> indices_;             // the gathered faces' triangles
   std::vector<GatheredFace> gathered_;
+  std::vector<Vector> collisionVertices_;
+  std::vector<std::array<int32_t, 3>> collisionTriangles_;
   int64_t meshVertexBudget_ = 0, patchVertexBudget_ = 0;
   std::vector<int32_t> drawnFaceOf_;  // by file face
   // By vertex: the part it was last put in and its index there, and the
@@ -504,6 +509,7 @@ std::unique_ptr<BSPLevel> readBSPLevel(std::span<const uint8_t> file, const BSPT
   auto level = std::make_unique<BSPLevel>();
   LevelBuilder builder(lumps, *level);
   builder.build();
+  level->collider = std::make_unique<Collider>(builder.collisionVertices(), builder.collisionTriangles());
   level->textures.resize(builder.textureEntries().size());
   level->lightmaps.resize(lumps[kLightmapLump].size() / kLightmapSize);
   if (textures) loadMaterials(lumps, builder.textureEntries(), *textures, *level);

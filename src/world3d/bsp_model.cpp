@@ -44,6 +44,10 @@ void BSPModel::makeDrawnBrushes() {
   drawnBrushesValid_ = true;
 }
 
+bool BSPModel::collide(const CollisionLine& line, float radius, CollisionInfo& info, const Transform& transform) {
+  return level_->collider->sweep(line, radius, transform, info);
+}
+
 int32_t BSPModel::leafAt(Vector point) const {
   const BSPLevel& level = *level_;
   if (level.nodes.empty()) return level.leaves.empty() ? -1 : 0;

@@ -25,6 +25,9 @@ class BSPModel : public Model {
   void renderBrushChanged(const Brush& brush) override;
   void render(const RenderContext& context) override;
   bool bounds(Vector& min, Vector& max) override;
+  // The level's triangles placed by transform, searched through its
+  // collision tree.
+  bool collide(const CollisionLine& line, float radius, CollisionInfo& info, const Transform& transform) override;
 
   const BSPLevel& level() const { return *level_; }
   // Whether the two entities draw one loaded level.

@@ -24,6 +24,7 @@
 #include "temp_dir.h"
 #include "world3d/bsp_model.h"
 #include "world3d/bsp_patch.h"
+#include "world3d/collision.h"
 #include "world3d/vexel3d_module.h"
 
 namespace {
@@ -77,14 +78,13 @@ void expectConsistent(const BSPLevel& level, size_t fileSize) {
         ASSERT_TRUE(child > static_cast<int32_t>(i) && child < static_cast<int32_t>(level.nodes.size()));
       else if (child != vx::BSPNode::kNoChild)
         ASSERT_LT(-1 - child, static_cast<int32_t>(level.leaves.size()));
-  for (const auto& t : level.collisionTriangles)
-    for (int32_t v : t) ASSERT_TRUE(v >= 0 && static_cast<size_t>(v) < level.collisionVertices.size());
   ASSERT_EQ(level.visibility.size(), static_cast<size_t>(level.clusterCount) * level.bytesPerCluster);
   // Nothing grows beyond a small multiple of the file.
-  ASSERT_LE(level.collisionVertices.size(), 17 * (fileSize / 44) + 1);
+  ASSERT_TRUE(level.collider);
+  ASSERT_LE(level.collider->triangles().size(), fileSize / 3 + 2 * 16 * (fileSize / 44));
   size_t drawn = 0;
   for (const vx::BSPPart& part : level.parts) drawn += part.vertices.size();
-  ASSERT_LE(drawn, 4 * (fileSize / 4) + level.collisionVertices.size());
+  ASSERT_LE(drawn, fileSize + 16 * (fileSize / 44));
 }
 
 // Renders the level from a few eyes and counts the triangles queued.
@@ -122,13 +122,10 @@ TEST(BSPLevel, TheRealLevelLoadsItsFacesLeavesBatchesAndPatches) {
   // collide without being drawn.
   EXPECT_EQ(level->faces.size(), 2842u);
   EXPECT_EQ(level->batches.size(), 29u);
-  EXPECT_EQ(level->collisionTriangles.size(), 11810u);
+  EXPECT_EQ(level->collider->triangles().size(), 11810u);
   int64_t drawnTriangles = 0;
   for (const vx::BSPPart& part : level->parts) drawnTriangles += part.indices.size() / 3;
   EXPECT_EQ(drawnTriangles, 11796);
-
-  // Twelve 3 by 5 and 3 by 3 patches add 1,548 vertices of their own.
-  EXPECT_EQ(level->collisionVertices.size(), 15270u + 1548u);
 
   // Every drawn triangle, of flat faces and of patches, faces where the
   // normals of its vertices point: the axes change keeps the file's
@@ -219,6 +216,35 @@ TEST(BSPLevel, PatchesAreBezierGridsThroughTheirCornersAndEdges) {
   EXPECT_EQ(vx::patchVertexCount(4, 3), 0);
   EXPECT_EQ(vx::patchVertexCount(1, 3), 0);
   EXPECT_TRUE(vx::tessellatePatch(controls.data(), 2, 3).vertices.empty());
+}
+
+// A sphere swept from the spawn: down onto the floor (at file height 192),
+// sideways into a wall; the level moved up moves its floor with it.
+TEST(BSPLevel, SpheresSweptThroughTheLevelStopAtItsFloorAndWalls) {
+  std::shared_ptr<BSPLevel> level = vx::readBSPLevel(levelFile(), nullptr);
+  ASSERT_TRUE(level);
+  vx::BSPModel model(level);
+  const vx::CollisionLine down{kSpawn, {0, -200, 0}};
+  vx::CollisionInfo floor;
+  ASSERT_TRUE(model.collide(down, 10, floor, {}));
+  EXPECT_NEAR(floor.time, (256.0f - 202.0f) / 200.0f, 1e-4f);
+  EXPECT_NEAR(floor.normal.y, 1, 1e-4f);
+  EXPECT_EQ(floor.surface, nullptr);
+  EXPECT_EQ(floor.triangle, -1);
+
+  vx::CollisionInfo raised;
+  ASSERT_TRUE(model.collide(down, 10, raised, {{}, {0, 30, 0}}));
+  EXPECT_NEAR(raised.time, (256.0f - 232.0f) / 200.0f, 1e-4f);
+
+  // Towards the file's -y, the engine's +x: a wall, facing back.
+  vx::CollisionInfo wall;
+  ASSERT_TRUE(model.collide({kSpawn, {4000, 0, 0}}, 10, wall, {}));
+  EXPECT_LT(wall.time, 1);
+  EXPECT_LT(wall.normal.x, -0.9f);
+  // From below the floor, nothing stops a sphere going up through it: only
+  // fronts collide.
+  vx::CollisionInfo under;
+  EXPECT_FALSE(model.collide({{kSpawn.x, 150, kSpawn.z}, {0, 60, 0}}, 10, under, {}));
 }
 
 // Copies of the level cut short, with lumps that lie outside the file, and
