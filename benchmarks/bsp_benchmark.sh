@@ -11,16 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 frames=${1:-600}
 
-need=()
-[ -e /usr/lib/i386-linux-gnu/libIrrlicht.so ] || need+=(libirrlicht-dev:i386)
-command -v xvfb-run >/dev/null || need+=(xvfb)
-command -v xauth >/dev/null || need+=(xauth)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
-fi
-
-tools/build.sh >/dev/null
+. benchmarks/irrlicht_peer.sh
 media=build/test-media
 cmake -DMEDIA_DIR="$PWD/$media" -P tests/fetch_test_media.cmake
 peer=build/benchmarks/irrlicht_bsp
@@ -28,14 +19,12 @@ if [ ! "$peer" -nt benchmarks/peers/irrlicht_bsp.cpp ] || [ ! "$peer" -nt benchm
   g++ -m32 -O2 -o "$peer" benchmarks/peers/irrlicht_bsp.cpp -I/usr/include/irrlicht -lIrrlicht
 fi
 
-export LIBGL_ALWAYS_SOFTWARE=1
 field() { sed -n "s/.*$1.*/\\1/p" | tail -1; }
 ours() {
   VX_DEBUG=1 VX_LEVEL="$media/20kdm2/maps/20kdm2.bsp" VX_FRAMES=$frames SDL_VIDEODRIVER=dummy \
     build/src/vxrun build/benchmarks/bsp_flythrough.vxm 2>&1
 }
 irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" "$media/map-20kdm2.pk3" "$frames"; }
-best() { printf '%s\n' "$@" | sort -g | tail -1; }
 least() { printf '%s\n' "$@" | sort -g | head -1; }
 
 of=() ol=() pf=() pl=()

@@ -10,22 +10,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 frames=${1:-200}
 
-need=()
-[ -e /usr/lib/i386-linux-gnu/libIrrlicht.so ] || need+=(libirrlicht-dev:i386)
-command -v xvfb-run >/dev/null || need+=(xvfb)
-command -v xauth >/dev/null || need+=(xauth)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
-fi
-
-tools/build.sh >/dev/null
+. benchmarks/irrlicht_peer.sh
 peer=build/benchmarks/irrlicht_render
 if [ ! "$peer" -nt benchmarks/peers/irrlicht_render.cpp ]; then
   g++ -m32 -O2 -o "$peer" benchmarks/peers/irrlicht_render.cpp -I/usr/include/irrlicht -lIrrlicht
 fi
 
-export LIBGL_ALWAYS_SOFTWARE=1
 fps() { sed -n 's/.*: \([0-9.e+]*\) fps.*/\1/p' | tail -1; }
 ours() {
   VX_DEBUG=1 VX_SCENE=$1 VX_FRAMES=$frames SDL_VIDEODRIVER=dummy \
@@ -33,7 +23,6 @@ ours() {
 }
 # Irrlicht opens an X11 window for every driver.
 irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" "$1" "$2" "$frames" | fps; }
-best() { printf '%s\n' "$@" | sort -g | tail -1; }
 
 for scene in mesh cubes alpha; do
   o=() g=() b=()
