@@ -29,13 +29,8 @@ class BSPModel : public Model {
   // collision tree.
   bool collide(const CollisionLine& line, float radius, CollisionInfo& info, const Transform& transform) override;
 
-  const BSPLevel& level() const { return *level_; }
-  // Whether the two entities draw one loaded level.
-  bool sharesLevel(const BSPModel& other) const { return level_ == other.level_; }
-
-  Vector ambient() const { return ambient_; }
   void setAmbient(Vector ambient) { ambient_ = ambient; }  // 0..1
-  bool lighting() const { return lighting_; }
+  // Lightmaps on, or off (the vertex colours light the level).
   void setLighting(bool lighting);
 
   // The leaf the point (in the level's space) lies in, by the node planes;
@@ -51,7 +46,7 @@ class BSPModel : public Model {
   void markVisibleFaces(const RenderContext& context);
 
   std::shared_ptr<BSPLevel> level_;
-  Vector ambient_;
+  Vector ambient_;  // black until set
   bool lighting_ = true;
 
   std::vector<Brush> drawnBrushes_;  // by batch
