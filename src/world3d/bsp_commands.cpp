@@ -6,6 +6,7 @@
 #include "platform/whole_file.h"
 #include "runtime/registry.h"
 #include "world3d/bsp_model.h"
+#include "world3d/world3d_commands.h"
 
 namespace vx {
 

@@ -15,8 +15,6 @@
 
 namespace vx {
 
-class Registry;
-
 class BSPModel : public Model {
  public:
   explicit BSPModel(std::shared_ptr<BSPLevel> level);
@@ -57,7 +55,5 @@ class BSPModel : public Model {
   uint32_t pass_ = 0;
   std::vector<std::pair<int32_t, uint32_t>> pending_;  // the walk's stack, kept for its storage
 };
-
-void linkBSPCommands(Registry& r);
 
 }  // namespace vx

@@ -3,7 +3,8 @@
 #include "engine3d/engine3d_commands.h"
 #include "engine3d/world.h"
 #include "lib2d/graphics_module.h"
-#include "world3d/bsp_model.h"
+#include "world3d/collision_state.h"
+#include "world3d/world3d_commands.h"
 
 namespace vx {
 
@@ -31,6 +32,8 @@ void link(Registry& r) {
   linkDeviceCommands(r);
   linkCameraCommands(r);
   linkRenderCommands(r);
+  linkCollisionCommands(r);
+  linkPickCommands(r);
   linkBSPCommands(r);
 }
 
@@ -41,11 +44,13 @@ void link(Registry& r) {
 void startWorld3D(SceneDevice* scene, GraphicsDevice* graphics) {
   endWorld3D();
   createWorld(scene, graphics);
+  startCollisions();
 }
 
 void endWorld3D() {
   if (!world3D()) return;
   freeAllEntities();
+  endCollisions();
   destroyWorld();
 }
 
