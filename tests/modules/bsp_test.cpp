@@ -103,6 +103,13 @@ TEST(BSPPrograms, CopiesShareTheLevelAndOutliveTheOriginal) {
   EXPECT_EQ(r.out, "BSP\n1\n1\n");
 }
 
+TEST(BSPPrograms, ASphereLandsOnTheLevelsFloorAndALinePicksIt) {
+  vxtest::ScratchDir out;
+  ProgramRun r = runLevel("collide", out.path());
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.out, "202\n1\n1\n232\n1\n222\n1\n");
+}
+
 TEST(BSPPrograms, ChecksOfTheLevelCommands) {
   vxtest::ScratchDir out;
   EXPECT_EQ(runLevel("nomode", out.path()).err, "3D Graphics mode not set\n");

@@ -57,6 +57,36 @@ static void copies(void) {
   log_int(_ftrisrendered() == alone);
 }
 
+/* A sphere dropped at the spawn lands on the floor, at file height 192,
+   and slides along it; the level raised by 30 raises what it stands on. A
+   line straight down picks the floor. Heights are logged whole. */
+static void collide(void) {
+  _fgraphics3d(64, 48, 32, 2);
+  int level = _floadbsp(level_path(), 0, 0);
+  _fentitytype(level, 2, 0);
+  _fentitypickmode(level, 2, 1);
+  int ball = _fcreatepivot(0);
+  _fentityradius(ball, 10, 0);
+  _fentitytype(ball, 1, 0);
+  _fcollisions(1, 2, 2, 2);
+  _fpositionentity(ball, -960, 256, 896, 0);
+  _fresetentity(ball);
+  _ftranslateentity(ball, 0, -200, 0, 0);
+  _fupdateworld(1);
+  log_int((int)(_fentityy(ball, 1) + 0.5f));
+  log_int(_fcountcollisions(ball) > 0 && _fcollisionentity(ball, 1) == level);
+  log_int((int)(_fcollisionny(ball, 1) + 0.5f));
+  _fpositionentity(level, 0, 30, 0, 0);
+  _fpositionentity(ball, -960, 300, 896, 0);
+  _fresetentity(ball);
+  _ftranslateentity(ball, 0, -200, 0, 0);
+  _fupdateworld(1);
+  log_int((int)(_fentityy(ball, 1) + 0.5f));
+  log_int(_flinepick(-960, 300, 896, 0, -500, 0, 0) == level);
+  log_int((int)(_fpickedy() + 0.5f));
+  log_int((int)(_fpickedny() + 0.5f));
+}
+
 /* Each file named on VX_LEVEL's list loads or gives 0, and is drawn. */
 static void damaged(void) {
   _fgraphics3d(64, 48, 32, 2);
@@ -75,6 +105,7 @@ void __MAIN(void) {
   if (is("render")) render();
   if (is("copies")) copies();
   if (is("damaged")) damaged();
+  if (is("collide")) collide();
   if (is("nomode")) _floadbsp(level_path(), 0, 0);
   if (is("noparent")) {
     _fgraphics3d(64, 48, 32, 2);
