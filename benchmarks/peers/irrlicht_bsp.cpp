@@ -45,7 +45,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no level\n");
     return 1;
   }
-  scene->addOctreeSceneNode(mesh->getMesh(0), nullptr, -1, 1024);
+  scene::ISceneNode* level = scene->addOctreeSceneNode(mesh->getMesh(0), nullptr, -1, 1024);
+  // Mipmaps blended between levels, as the runtime's device samples them.
+  level->setMaterialFlag(video::EMF_TRILINEAR_FILTER, true);
   const double loadMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - loadStart).count();
 
   // The runtime's camera: 90 degrees across, near 1, far 4000.
