@@ -14,10 +14,7 @@ frames=${1:-600}
 . benchmarks/irrlicht_peer.sh
 media=build/test-media
 cmake -DMEDIA_DIR="$PWD/$media" -P tests/fetch_test_media.cmake
-peer=build/benchmarks/irrlicht_bsp
-if [ ! "$peer" -nt benchmarks/peers/irrlicht_bsp.cpp ] || [ ! "$peer" -nt benchmarks/programs/bsp_path.h ]; then
-  g++ -m32 -O2 -o "$peer" benchmarks/peers/irrlicht_bsp.cpp -I/usr/include/irrlicht -lIrrlicht
-fi
+peer=$(build_peer irrlicht_bsp benchmarks/programs/bsp_path.h)
 
 field() { sed -n "s/.*$1.*/\\1/p" | tail -1; }
 ours() {

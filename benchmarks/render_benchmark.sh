@@ -11,12 +11,8 @@ cd "$(dirname "$0")/.."
 frames=${1:-200}
 
 . benchmarks/irrlicht_peer.sh
-peer=build/benchmarks/irrlicht_render
-if [ ! "$peer" -nt benchmarks/peers/irrlicht_render.cpp ]; then
-  g++ -m32 -O2 -o "$peer" benchmarks/peers/irrlicht_render.cpp -I/usr/include/irrlicht -lIrrlicht
-fi
+peer=$(build_peer irrlicht_render)
 
-fps() { sed -n 's/.*: \([0-9.e+]*\) fps.*/\1/p' | tail -1; }
 ours() {
   VX_DEBUG=1 VX_SCENE=$1 VX_FRAMES=$frames SDL_VIDEODRIVER=dummy \
     build/src/vxrun build/benchmarks/render_scenes.vxm 2>&1 | fps

@@ -35,6 +35,7 @@ void link(Registry& r) {
   linkCollisionCommands(r);
   linkPickCommands(r);
   linkBSPCommands(r);
+  linkMD2Commands(r);
 }
 
 }  // namespace
