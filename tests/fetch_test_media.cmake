@@ -9,6 +9,14 @@ list(APPEND images sydney.md2 sydney.bmp faerie.md2 faerie2.bmp gun.md2 gun.jpg)
 list(APPEND images room.3ds wall.jpg earth.x earth.jpg)
 list(APPEND images terrain-heightmap.bmp terrain-texture.jpg map-20kdm2.pk3)
 
+# The level archive is also unpacked as it stands, into 20kdm2/: its
+# maps/20kdm2.bsp beside its textures/.
+function(unpack_level)
+  if(NOT EXISTS ${MEDIA_DIR}/20kdm2/maps/20kdm2.bsp)
+    file(ARCHIVE_EXTRACT INPUT ${MEDIA_DIR}/map-20kdm2.pk3 DESTINATION ${MEDIA_DIR}/20kdm2)
+  endif()
+endfunction()
+
 set(have_all TRUE)
 foreach(image IN LISTS images)
   if(NOT EXISTS ${MEDIA_DIR}/${image})
@@ -16,6 +24,7 @@ foreach(image IN LISTS images)
   endif()
 endforeach()
 if(have_all)
+  unpack_level()
   return()
 endif()
 
@@ -49,3 +58,4 @@ foreach(image IN LISTS images)
   endif()
 endforeach()
 file(REMOVE_RECURSE ${work})
+unpack_level()

@@ -38,6 +38,7 @@ void link(Registry& r) {
   linkCollisionCommands(r);
   linkPickCommands(r);
   linkTerrainCommands(r);
+  linkBSPCommands(r);
   linkMD2Commands(r);
 }
 

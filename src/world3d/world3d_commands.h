@@ -14,6 +14,7 @@ void linkModelCommands(Registry& r);
 void linkCollisionCommands(Registry& r);
 void linkPickCommands(Registry& r);
 void linkTerrainCommands(Registry& r);
+void linkBSPCommands(Registry& r);
 void linkMD2Commands(Registry& r);
 
 // The object of a handle, in a 3D mode: "3D Graphics mode not set", "Entity
