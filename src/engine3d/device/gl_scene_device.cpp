@@ -244,6 +244,7 @@ void GlSceneDevice::setViewMatrix(const Transform* view) {
   if (v == view_) return;
   view_ = v;
   lightPositionsStale_ = true;
+  clipPlaneStale_ = clipping_;
 }
 
 void GlSceneDevice::setWorldMatrix(const Transform* world) { world_ = world ? *world : Transform{}; }
@@ -285,6 +286,25 @@ void GlSceneDevice::applyCulling() {
   const bool cull = !(current_.fx & kFxNoCulling);
   state_.enable(GL_CULL_FACE, cull);
   if (cull) state_.frontFace(flipped_ ? GL_CCW : GL_CW);
+}
+
+// Clipping
+
+void GlSceneDevice::setClipPlane(const ClipPlane* plane) {
+  clipping_ = plane != nullptr;
+  if (plane) clipPlane_ = *plane;
+  clipPlaneStale_ = clipping_;
+  state_.enable(GL_CLIP_PLANE0, clipping_);
+}
+
+// OpenGL takes a clip plane, as it takes light positions, through the
+// model-view matrix of the moment: with the view alone it is a world plane.
+void GlSceneDevice::sendClipPlane() {
+  state_.loadMatrix(GL_MODELVIEW, 0, glMatrixOf(view_).m);
+  const GLdouble equation[4] = {clipPlane_.n.x, clipPlane_.n.y, clipPlane_.n.z, clipPlane_.d};
+  glClipPlane(GL_CLIP_PLANE0, equation);
+  state_.countSent();
+  clipPlaneStale_ = false;
 }
 
 // Lights and ambient
@@ -475,6 +495,7 @@ void GlSceneDevice::draw(DeviceMesh& deviceMesh, int32_t firstVertex, int32_t ve
   const auto& mesh = static_cast<const GlDeviceMesh&>(deviceMesh);
   if (!mesh.madeBy(life_)) return;
   if (lightPositionsStale_) sendLights();
+  if (clipPlaneStale_) sendClipPlane();
   state_.loadMatrix(GL_MODELVIEW, 0, glMatrixOf(view_ * world_).m);
   markDrawn();
   drawPass(mesh, firstVertex, vertexCount, firstTriangle, triangleCount);
