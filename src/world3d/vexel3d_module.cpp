@@ -3,6 +3,10 @@
 #include "engine3d/engine3d_commands.h"
 #include "engine3d/world.h"
 #include "lib2d/graphics_module.h"
+#include "world3d/listener.h"
+#include "world3d/mirror.h"
+#include "world3d/plane.h"
+#include "world3d/sprite.h"
 
 namespace vx {
 
@@ -30,6 +34,10 @@ void link(Registry& r) {
   linkDeviceCommands(r);
   linkCameraCommands(r);
   linkRenderCommands(r);
+  linkSpriteCommands(r);
+  linkMirrorCommands(r);
+  linkPlaneCommands(r);
+  linkListenerCommands(r);
 }
 
 }  // namespace
