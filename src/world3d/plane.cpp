@@ -7,6 +7,7 @@
 #include "engine3d/render_context.h"
 #include "engine3d/world.h"
 #include "runtime/registry.h"
+#include "world3d/collision.h"
 
 namespace vx {
 
@@ -98,6 +99,10 @@ void writeCell(const Vector* corners, int count, Vector origin, DeviceVertex* ve
 Plane::Plane(int32_t segments) : segments_(segments) {}
 
 Plane::~Plane() = default;
+
+bool Plane::collide(const CollisionLine& line, float radius, CollisionInfo& info, const Transform& transform) {
+  return planeCollide(line, radius, transform, info);
+}
 
 void Plane::render(const RenderContext& context) {
   const PlaneView view(context.frustum.transformed(inverse(renderTransform())));

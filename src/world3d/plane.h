@@ -25,6 +25,8 @@ class Plane : public Model {
   ~Plane() override;
   Entity* clone() const override { return new Plane(*this); }
   Plane* getPlane() override { return this; }
+  // As a collision target, solid from above.
+  bool collide(const CollisionLine& line, float radius, CollisionInfo& info, const Transform& transform) override;
   void renderBrushChanged(const Brush&) override {}
   void render(const RenderContext& context) override;
 
