@@ -1,5 +1,6 @@
 #include "world3d/sprite.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -40,12 +41,15 @@ class SpriteBuffer {
   }
 
   int32_t slots() const { return slots_; }
+  // Counts the buffers made: what a slot holds is lost with its buffer.
+  uint32_t generation() const { return generation_; }
 
   // The buffer with room for every slot, its triangles wound one way.
   DeviceMesh* mesh(SceneDevice& device) {
     if (mesh_) return mesh_.get();
     mesh_ = device.createMesh(4 * slots_, 2 * slots_, 0);
     if (!mesh_) return nullptr;
+    ++generation_;
     reversed_.assign(slots_, false);
     if (uint16_t* out = mesh_->lockTriangles(0, 2 * slots_)) {
       for (int32_t slot = 0; slot < slots_; ++slot, out += 6) writeTriangles(out, false);
@@ -76,6 +80,7 @@ class SpriteBuffer {
   int32_t slots_ = 0;
   std::unique_ptr<DeviceMesh> mesh_;
   std::vector<bool> reversed_;
+  uint32_t generation_ = 0;
 };
 
 SpriteBuffer buffer;
@@ -159,6 +164,14 @@ void Sprite::render(const RenderContext& context) {
   // negative scale) is seen from behind unless its winding turns too.
   const bool reversed = determinant(r) < 0;
   buffer.wind(slot_, reversed);
+  // A quad that did not move since it was written (the camera and the
+  // sprite stood still, or the sprite keeps its own orientation) is in the
+  // buffer already.
+  if (written_.generation == buffer.generation() && written_.reversed == reversed &&
+      std::equal(corners, corners + 4, written_.corners)) {
+    enqueue(*mesh, 4 * slot_, 4, 2 * slot_, 2, renderBrush);
+    return;
+  }
   Vector normal = cross(corners[1] - corners[0], corners[3] - corners[0]);
   const float normalLength = length(normal);
   normal = normalLength > 0 ? normal * ((reversed ? -1 : 1) / normalLength) : Vector{0, 0, -1};
@@ -172,6 +185,7 @@ void Sprite::render(const RenderContext& context) {
     out[i] = {c.x, c.y, c.z, normal.x, normal.y, normal.z, 0xFFFFFFFF, u, v, u, v};
   }
   mesh->unlockVertices();
+  written_ = {{corners[0], corners[1], corners[2], corners[3]}, reversed, buffer.generation()};
   enqueue(*mesh, 4 * slot_, 4, 2 * slot_, 2, renderBrush);
 }
 

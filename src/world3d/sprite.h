@@ -53,6 +53,12 @@ class Sprite : public Model {
   Matrix orientation(const Transform& eye);
 
   int32_t slot_;
+  // What the slot holds, from the buffer of that generation.
+  struct Written {
+    Vector corners[4];
+    bool reversed = false;
+    uint32_t generation = 0;
+  } written_;
   float capturedRotation_ = 0, capturedXScale_ = 1, capturedYScale_ = 1;
   float renderRotation_ = 0, renderXScale_ = 1, renderYScale_ = 1;
 };
