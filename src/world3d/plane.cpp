@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "engine3d/device/scene_device.h"
 #include "engine3d/render_context.h"
@@ -64,12 +65,17 @@ struct ViewPolygon {
       const ViewPoint p = corners[i], q = corners[(i + 1) % 4];
       const float bp = view.beyond(p), bq = view.beyond(q);
       if (bp <= 0) out.points[out.count++] = p;
-      if ((bp <= 0) != (bq <= 0) && out.count < 5) {
-        const float t = bp / (bp - bq);
-        out.points[out.count++] = {p.a + t * (q.a - p.a), p.b + t * (q.b - p.b)};
-      }
+      if ((bp <= 0) != (bq <= 0) && out.count < 5) out.points[out.count++] = crossing(p, bp, q, bq);
     }
     return out;
+  }
+
+  // Where the edge meets the line, worked out from the same end whichever
+  // way the edge runs, so that two cells sharing it agree to the last bit.
+  static ViewPoint crossing(ViewPoint p, float bp, ViewPoint q, float bq) {
+    if (q.a < p.a || (q.a == p.a && q.b < p.b)) std::swap(p, q), std::swap(bp, bq);
+    const float t = bp / (bp - bq);
+    return {p.a + t * (q.a - p.a), p.b + t * (q.b - p.b)};
   }
 };
 
