@@ -54,6 +54,9 @@ class Mesh : public Model {
   Mesh();
   Entity* clone() const override { return new Mesh(*this); }
   Mesh* getMesh() override { return this; }
+  // The triangles, through the collision tree kept with the geometry; the
+  // layer that collides (world3d/entity_collision.cpp) answers it.
+  bool collide(const CollisionLine& line, float radius, CollisionInfo& info, const Transform& transform) override;
   void renderBrushChanged(const Brush& brush) override;
   // Queues every surface unless the bounds are outside the view.
   void render(const RenderContext& context) override;

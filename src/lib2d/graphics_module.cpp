@@ -64,10 +64,6 @@ GraphicsDevice* adoptDevice(GraphicsDevice* device) {
 
 bool openDefaultWindow() { return adoptDevice(platform().openGraphics(400, 300, 0, 0, kGraphicsWindowed)); }
 
-void idleOrEnd() {
-  if (!platform().idle()) endProgram();
-}
-
 bool create() {
   state = GraphicsState{};
   if (!openDefaultWindow()) return false;

@@ -65,9 +65,8 @@ Collider::Collider(const MeshData& mesh) {
     for (size_t i = 0; i < triangles.size(); ++i) {
       const Triangle& t = triangles[i];
       if (t.v[0] >= vertices.size() || t.v[1] >= vertices.size() || t.v[2] >= vertices.size()) continue;
-      triangles_.push_back({{vertices[t.v[0]].position(), vertices[t.v[1]].position(), vertices[t.v[2]].position()},
-                            surface.get(),
-                            static_cast<int32_t>(i)});
+      add({vertices[t.v[0]].position(), vertices[t.v[1]].position(), vertices[t.v[2]].position()}, surface.get(),
+          static_cast<int32_t>(i));
     }
   }
   build();
@@ -77,9 +76,15 @@ Collider::Collider(const std::vector<Vector>& positions, const std::vector<std::
   const auto has = [&positions](int32_t index) { return index >= 0 && static_cast<size_t>(index) < positions.size(); };
   for (const auto& t : triangles) {
     if (!has(t[0]) || !has(t[1]) || !has(t[2])) continue;
-    triangles_.push_back({{positions[t[0]], positions[t[1]], positions[t[2]]}});
+    add({positions[t[0]], positions[t[1]], positions[t[2]]}, nullptr, -1);
   }
   build();
+}
+
+void Collider::add(const std::array<Vector, 3>& v, MeshSurface* surface, int32_t index) {
+  Box box;
+  for (const Vector& p : v) box.add(p);
+  triangles_.push_back({{v[0], v[1], v[2]}, surface, index, box.min, box.max});
 }
 
 void Collider::build() {
@@ -146,17 +151,29 @@ bool Collider::sweep(const CollisionLine& line, float radius, const Transform& t
   const Box local = carried(query.min - grow, query.max + grow, inverse(transform));
   World* world = world3D();
   bool hit = false;
+  // Where the sweep can still meet something sooner than the best hit so
+  // far: triangles outside it are not worth the exact test.
+  const auto reach = [&] {
+    Box box;
+    box.add(line.origin);
+    box.add(line.origin + line.direction * info.time);
+    return Box{box.min - grow, box.max + grow};
+  };
+  Box soon = reach();
   forLeavesMeeting(local.min, local.max, [&](const Node& leaf) {
     if (world) world->stats[0] += static_cast<float>(leaf.count);
     for (int32_t i = leaf.first; i < leaf.first + leaf.count; ++i) {
       const ColliderTriangle& t = triangles_[i];
+      if (!overlaps(t.min, t.max, local.min, local.max)) continue;
+      const Vector v[3] = {transform * t.v[0], transform * t.v[1], transform * t.v[2]};
       Box own;
-      own.add(t.v);
-      if (!overlaps(own.min, own.max, local.min, local.max)) continue;
-      if (triangleCollide(line, radius, transform * t.v[0], transform * t.v[1], transform * t.v[2], info)) {
+      own.add(v);
+      if (!overlaps(own.min, own.max, soon.min, soon.max)) continue;
+      if (triangleCollide(line, radius, v[0], v[1], v[2], info)) {
         info.surface = t.surface;
         info.triangle = t.index;
         hit = true;
+        soon = reach();
       }
     }
     return false;

@@ -25,6 +25,7 @@ struct ColliderTriangle {
   Vector v[3];                     // in the collider's space
   MeshSurface* surface = nullptr;  // what a hit reports
   int32_t index = -1;              // within the surface
+  Vector min, max;                 // its box
 };
 
 class Collider : public MeshGeometryCache {
@@ -62,6 +63,7 @@ class Collider : public MeshGeometryCache {
   const std::vector<ColliderTriangle>& triangles() const { return triangles_; }
 
  private:
+  void add(const std::array<Vector, 3>& v, MeshSurface* surface, int32_t index);
   void build();
   int32_t buildNode(int32_t first, int32_t count);
   // Calls visit for each leaf whose box, like every box above it, meets

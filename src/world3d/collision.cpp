@@ -9,6 +9,11 @@ namespace {
 // Below this a triangle or face has no area and so no front.
 constexpr float kNoArea = 1e-12f;
 
+// A point this far outside an edge, relative to the size of its
+// coordinates, still counts as on it: rounding then cannot open a seam
+// between two faces sharing the edge for a line to slip through.
+constexpr float kSeamSlack = 1e-6f;
+
 // The smaller root of a*t² + b*t + c = 0, or false without a real one.
 bool smallerRoot(float a, float b, float c, float& t) {
   const float discriminant = b * b - 4 * a * c;
@@ -39,10 +44,11 @@ bool faceCollide(const CollisionLine& line, float radius, const Vector* corners,
   if (t > info.time) return false;
   if (t >= 0) {
     const Vector centre = pointAt(line, t);
+    const float slack = kSeamSlack * (std::fabs(centre.x) + std::fabs(centre.y) + std::fabs(centre.z) + 1);
     bool inside = true;
     for (int i = 0; i < count && inside; ++i) {
-      const Vector a = corners[i], b = corners[(i + 1) % count];
-      inside = dot(cross(n, b - a), centre - a) >= 0;
+      const Vector a = corners[i], edge = corners[(i + 1) % count] - a;
+      inside = dot(cross(n, edge), centre - a) >= -slack * length(edge);
     }
     if (inside) {
       setHit(info, t, n);
@@ -63,7 +69,7 @@ bool sphereCollide(const CollisionLine& line, float radius, Vector centre, float
   const float reach = radius + targetRadius;
   float t;
   if (!smallerRoot(a, 2 * dot(away, D), dot(away, away) - reach * reach, t)) return false;
-  if (t < 0 || !(t < info.time)) return false;
+  if (!(t >= 0 && t < info.time)) return false;
   setHit(info, t, normalise(pointAt(line, t) - centre));
   return true;
 }
@@ -92,14 +98,15 @@ bool edgeCollide(const CollisionLine& line, float radius, Vector a, Vector b, Co
   const Vector D = line.direction;
   float tA;
   if (!smallerRoot(dot(D, D), 2 * dot(fromA, D), dot(fromA, fromA) - radius * radius, tA)) return false;
-  if (tA < 0 || tA > info.time) return false;
+  if (!(tA >= 0 && tA <= info.time)) return false;
   setHit(info, tA, normalise(pointAt(line, tA) - a));
   return true;
 }
 
 bool triangleCollide(const CollisionLine& line, float radius, Vector v0, Vector v1, Vector v2, CollisionInfo& info) {
   const Vector normal = cross(v1 - v0, v2 - v0);
-  if (!(dot(normal, normal) > kNoArea)) return false;
+  // Back faces and sweeps along the face are left before any square root.
+  if (!(dot(normal, normal) > kNoArea) || !(dot(normal, line.direction) < 0)) return false;
   const Vector corners[3] = {v0, v1, v2};
   bool edgesToo;
   if (faceCollide(line, radius, corners, 3, normalise(normal), info, edgesToo)) return true;
@@ -144,7 +151,7 @@ bool planeCollide(const CollisionLine& line, float radius, const Transform& tran
   const Vector direction = toPlane.m * line.direction;
   if (!(direction.y < 0)) return false;
   const float t = -(origin.y - radius) / direction.y;
-  if (t < 0 || t > info.time) return false;
+  if (!(t >= 0 && t <= info.time)) return false;
   // Normals go with the inverse transpose: the up axis picks its y row.
   const Vector up{toPlane.m.i.y, toPlane.m.j.y, toPlane.m.k.y};
   setHit(info, t, normalise(up));

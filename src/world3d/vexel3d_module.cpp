@@ -3,10 +3,15 @@
 #include "engine3d/engine3d_commands.h"
 #include "engine3d/world.h"
 #include "lib2d/graphics_module.h"
+<<<<<<< HEAD
 #include "world3d/listener.h"
 #include "world3d/mirror.h"
 #include "world3d/plane.h"
 #include "world3d/sprite.h"
+=======
+#include "world3d/collision_state.h"
+#include "world3d/world3d_commands.h"
+>>>>>>> main
 
 namespace vx {
 
@@ -34,10 +39,15 @@ void link(Registry& r) {
   linkDeviceCommands(r);
   linkCameraCommands(r);
   linkRenderCommands(r);
+<<<<<<< HEAD
   linkSpriteCommands(r);
   linkMirrorCommands(r);
   linkPlaneCommands(r);
   linkListenerCommands(r);
+=======
+  linkCollisionCommands(r);
+  linkPickCommands(r);
+>>>>>>> main
 }
 
 }  // namespace
@@ -47,11 +57,13 @@ void link(Registry& r) {
 void startWorld3D(SceneDevice* scene, GraphicsDevice* graphics) {
   endWorld3D();
   createWorld(scene, graphics);
+  startCollisions();
 }
 
 void endWorld3D() {
   if (!world3D()) return;
   freeAllEntities();
+  endCollisions();
   destroyWorld();
 }
 

@@ -163,3 +163,19 @@ TEST(PlaneCollide, SolidFromAboveWithNormalsCarriedByTheInverseTranspose) {
   EXPECT_FLOAT_EQ(info.time, 0.4f);
   EXPECT_TRUE(near(info.normal, {0, 1, 0}));
 }
+
+TEST(TriangleCollide, ALineDownASeamMeetsOneOfItsTriangles) {
+  // Two cells of a bumpy floor at x 55 to 57, and a line down their shared
+  // edge x = 56, where rounding puts it a hair outside both sides.
+  const auto h = [](int i, int j) { return static_cast<float>((i * 7 + j * 13) % 5) * 0.06f; };
+  const CollisionLine line{{56, 12, -23.61f}, {0, -30, -3}};
+  bool hit = false;
+  for (int i = 150; i < 152; ++i) {
+    const float x0 = static_cast<float>(i) - 95, x1 = x0 + 1, z0 = -25, z1 = -24;
+    const Vector c[4] = {{x0, h(i, 71), z1}, {x1, h(i + 1, 71), z1}, {x1, h(i + 1, 70), z0}, {x0, h(i, 70), z0}};
+    CollisionInfo info;
+    hit |= vx::triangleCollide(line, 0, c[0], c[1], c[2], info);
+    hit |= vx::triangleCollide(line, 0, c[0], c[2], c[3], info);
+  }
+  EXPECT_TRUE(hit);
+}
