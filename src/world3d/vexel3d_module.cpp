@@ -3,15 +3,12 @@
 #include "engine3d/engine3d_commands.h"
 #include "engine3d/world.h"
 #include "lib2d/graphics_module.h"
-<<<<<<< HEAD
+#include "world3d/collision_state.h"
 #include "world3d/listener.h"
 #include "world3d/mirror.h"
 #include "world3d/plane.h"
 #include "world3d/sprite.h"
-=======
-#include "world3d/collision_state.h"
 #include "world3d/world3d_commands.h"
->>>>>>> main
 
 namespace vx {
 
@@ -39,15 +36,12 @@ void link(Registry& r) {
   linkDeviceCommands(r);
   linkCameraCommands(r);
   linkRenderCommands(r);
-<<<<<<< HEAD
   linkSpriteCommands(r);
   linkMirrorCommands(r);
   linkPlaneCommands(r);
   linkListenerCommands(r);
-=======
   linkCollisionCommands(r);
   linkPickCommands(r);
->>>>>>> main
 }
 
 }  // namespace
