@@ -10,22 +10,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 frames=${1:-100}
 
-need=()
-[ -e /usr/lib/i386-linux-gnu/libIrrlicht.so ] || need+=(libirrlicht-dev:i386)
-command -v xvfb-run >/dev/null || need+=(xvfb)
-command -v xauth >/dev/null || need+=(xauth)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
-fi
-
+. benchmarks/irrlicht_peer.sh
+need_irrlicht xvfb
 tools/build.sh >/dev/null
 media=build/test-media
 cmake -DMEDIA_DIR="$media" -P tests/fetch_test_media.cmake
-peer=build/benchmarks/irrlicht_billboards
-if [ ! "$peer" -nt benchmarks/peers/irrlicht_billboards.cpp ]; then
-  g++ -m32 -O2 -o "$peer" benchmarks/peers/irrlicht_billboards.cpp -I/usr/include/irrlicht -lIrrlicht
-fi
+build_peer irrlicht_billboards
 
 export LIBGL_ALWAYS_SOFTWARE=1
 fps() { sed -n 's/.*: \([0-9.e+]*\) fps.*/\1/p' | tail -1; }
