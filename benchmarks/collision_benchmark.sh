@@ -12,9 +12,7 @@ cd "$(dirname "$0")/.."
 updates=${1:-300}
 
 . benchmarks/irrlicht_peer.sh
-need_irrlicht
-tools/build.sh >/dev/null
-build_peer irrlicht_collision benchmarks/programs/collision_level.h
+peer=$(build_peer irrlicht_collision benchmarks/programs/collision_level.h)
 
 ours() {
   VX_DEBUG=1 VX_UPDATES=$updates SDL_VIDEODRIVER=dummy build/src/vxrun build/benchmarks/collision_scene.vxm 2>&1

@@ -11,19 +11,14 @@ cd "$(dirname "$0")/.."
 frames=${1:-200}
 
 . benchmarks/irrlicht_peer.sh
-need_irrlicht xvfb
-tools/build.sh >/dev/null
-build_peer irrlicht_render
+peer=$(build_peer irrlicht_render)
 
-export LIBGL_ALWAYS_SOFTWARE=1
-fps() { sed -n 's/.*: \([0-9.e+]*\) fps.*/\1/p' | tail -1; }
 ours() {
   VX_DEBUG=1 VX_SCENE=$1 VX_FRAMES=$frames SDL_VIDEODRIVER=dummy \
     build/src/vxrun build/benchmarks/render_scenes.vxm 2>&1 | fps
 }
 # Irrlicht opens an X11 window for every driver.
 irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" "$1" "$2" "$frames" | fps; }
-best() { printf '%s\n' "$@" | sort -g | tail -1; }
 
 for scene in mesh cubes alpha; do
   o=() g=() b=()

@@ -11,20 +11,15 @@ cd "$(dirname "$0")/.."
 frames=${1:-100}
 
 . benchmarks/irrlicht_peer.sh
-need_irrlicht xvfb
-tools/build.sh >/dev/null
 media=build/test-media
 cmake -DMEDIA_DIR="$media" -P tests/fetch_test_media.cmake
-build_peer irrlicht_billboards
+peer=$(build_peer irrlicht_billboards)
 
-export LIBGL_ALWAYS_SOFTWARE=1
-fps() { sed -n 's/.*: \([0-9.e+]*\) fps.*/\1/p' | tail -1; }
 ours() {
   VX_DEBUG=1 VX_FRAMES=$frames VX_PARTICLE="$media/particle.bmp" SDL_VIDEODRIVER=dummy \
     build/src/vxrun build/benchmarks/sprite_field.vxm 2>&1 | fps
 }
 irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" opengl "$media/particle.bmp" "$frames" | fps; }
-best() { printf '%s\n' "$@" | sort -g | tail -1; }
 
 o=() g=()
 for _ in 1 2 3; do

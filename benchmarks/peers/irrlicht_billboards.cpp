@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <string>
 
+#include "irrlicht_frames.h"
+
 using namespace irr;
 
 int main(int argc, char** argv) {
@@ -38,11 +40,8 @@ int main(int argc, char** argv) {
     node->setMaterialTexture(0, texture);
     node->setMaterialType(video::EMT_TRANSPARENT_ADD_COLOR);
   }
-  // The runtime's default camera: 90 degrees across, near 1, far 1000.
-  scene::ICameraSceneNode* camera = scene->addCameraSceneNode(nullptr, core::vector3df(0, 0, 0), core::vector3df(0, 0, 1));
-  camera->setFOV(2 * std::atan(0.75f));
-  camera->setNearValue(1);
-  camera->setFarValue(1000);
+  addDefaultCamera(scene);
+  scene::ICameraSceneNode* camera = scene->getActiveCamera();
 
   driver->beginScene(true, true, video::SColor(255, 0, 0, 0));
   scene->drawAll();

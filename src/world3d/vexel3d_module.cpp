@@ -42,6 +42,7 @@ void link(Registry& r) {
   linkListenerCommands(r);
   linkCollisionCommands(r);
   linkPickCommands(r);
+  linkMD2Commands(r);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// Reading back the BMP files that SaveBuffer writes.
+// Reading back the BMP files SaveBuffer writes.
 
 #include <cstdint>
 #include <fstream>
