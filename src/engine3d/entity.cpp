@@ -1,5 +1,7 @@
 #include "engine3d/entity.h"
 
+#include "platform/channel.h"
+
 namespace vx {
 
 EntityList Entity::roots_;
@@ -185,7 +187,23 @@ void Object::animate(float elapsed) {
   if (animator) animator->animate(elapsed);
 }
 
+// A sound emitted from the entity is heard where the entity is now; the
+// entries of those that have ended are cleared, and dropped from the end.
+void Object::followEmittedChannels() {
+  const Vector p = worldPosition();
+  const sound::Vec3 position{p.x, p.y, p.z}, moving{velocity.x, velocity.y, velocity.z};
+  for (Channel*& channel : emittedChannels) {
+    if (!channel) continue;
+    if (channel->isPlaying())
+      channel->set3D(position, moving);
+    else
+      channel = nullptr;
+  }
+  while (!emittedChannels.empty() && !emittedChannels.back()) emittedChannels.pop_back();
+}
+
 bool Object::beginRender(float tween) {
+  if (!emittedChannels.empty()) followEmittedChannels();
   if (tween == 1 || !captured) {
     render_ = worldTransform();
     renderValid = true;

@@ -29,6 +29,7 @@ namespace vx {
 
 class BSPModel;
 class Camera;
+class Channel;
 class Light;
 class Listener;
 class MD2Model;
@@ -207,7 +208,9 @@ class Object : public Entity {
   Transform tweened;  // the tweened local transform
   bool renderValid = false;
 
-  std::vector<int32_t> emittedChannels;  // channels of sounds emitted from it
+  // Channels of sounds emitted from it, which beginRender moves along with
+  // it; an entry whose sound has ended is null, free for the next one.
+  std::vector<Channel*> emittedChannels;
   std::unique_ptr<Animator> animator;
   // The key-frame keys set on it for the next animation sequence; shared
   // with copies until either side changes them (defined where animation
@@ -221,6 +224,8 @@ class Object : public Entity {
   Object(const Object& source);
 
  private:
+  void followEmittedChannels();
+
   Transform render_;
 };
 

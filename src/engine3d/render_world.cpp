@@ -104,13 +104,23 @@ void drawOrdered(Model& model, const RenderContext& context) {
   drawTransparent(context.device);
 }
 
-// The camera's view, directly or reflected by a mirror (whose reflection
-// plane is its own xz plane): triangle winding is reversed then.
+// The plane of a mirror (its own xz plane) with the viewer on its inner
+// side: what lies beyond it is not to be seen in the reflection.
+ClipPlane mirrorPlane(const Transform& mirror, Vector viewer) {
+  Vector n = normalise(cross(mirror.m.k, mirror.m.i));
+  ClipPlane plane{n, -dot(n, mirror.pos)};
+  return plane.inside(viewer) ? plane : ClipPlane{-n, -plane.d};
+}
+
+// The camera's view, directly or reflected by a mirror: triangle winding
+// is reversed then, and the view is clipped at the mirror.
 void renderCamera(SceneDevice& device, Camera& camera, Object* mirror) {
   RenderContext context{device, camera.renderTransform(), {}, false};
   if (mirror) {
     const Transform& m = mirror->renderTransform();
     const Transform reflect{{{1, 0, 0}, {0, -1, 0}, {0, 0, 1}}, {}};
+    const ClipPlane plane = mirrorPlane(m, context.eye.pos);
+    device.setClipPlane(&plane);
     context.eye = m * reflect * inverse(m) * context.eye;
     context.flipped = true;
   }
@@ -135,6 +145,7 @@ void renderCamera(SceneDevice& device, Camera& camera, Object* mirror) {
   device.setZMode(1);
   for (auto it = negative; it != ordered.end(); ++it) drawOrdered(*it->item, context);
   device.setZMode(0);
+  if (mirror) device.setClipPlane(nullptr);
 }
 
 void fileForRender(SceneDevice& device, Object& object) {

@@ -4,8 +4,8 @@
 #include "engine3d/world.h"
 #include "lib2d/graphics_module.h"
 #include "world3d/collision_state.h"
-#include "world3d/world3d_commands.h"
 #include "world3d/terrain.h"
+#include "world3d/world3d_commands.h"
 
 namespace vx {
 
@@ -35,6 +35,10 @@ void link(Registry& r) {
   linkRenderCommands(r);
   linkAnimationCommands(r);
   linkModelCommands(r);
+  linkSpriteCommands(r);
+  linkMirrorCommands(r);
+  linkPlaneCommands(r);
+  linkListenerCommands(r);
   linkCollisionCommands(r);
   linkPickCommands(r);
   linkTerrainCommands(r);

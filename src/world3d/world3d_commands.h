@@ -16,6 +16,10 @@ void linkPickCommands(Registry& r);
 void linkTerrainCommands(Registry& r);
 void linkBSPCommands(Registry& r);
 void linkMD2Commands(Registry& r);
+void linkSpriteCommands(Registry& r);
+void linkMirrorCommands(Registry& r);
+void linkPlaneCommands(Registry& r);
+void linkListenerCommands(Registry& r);
 
 // The object of a handle, in a 3D mode: "3D Graphics mode not set", "Entity
 // does not exist", "Entity is not an object".

@@ -63,6 +63,7 @@ class RecordingSceneDevice final : public vx::SceneDevice {
   void setWorldMatrix(const vx::Transform*) override {}
   void setZMode(int32_t) override {}
   void setFlipped(bool) override {}
+  void setClipPlane(const vx::ClipPlane*) override {}
   void setRenderState(const vx::RenderState& s) override { state = s; }
   void draw(vx::DeviceMesh& mesh, int32_t, int32_t, int32_t, int32_t triangles) override {
     draws.push_back({&mesh, triangles, state});

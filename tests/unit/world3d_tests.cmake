@@ -11,6 +11,7 @@ add_executable(world3d_tests
   ${VX_WORLD3D_TEST_DIR}/collider_test.cpp
   ${VX_WORLD3D_TEST_DIR}/collision_commands_test.cpp
   ${VX_WORLD3D_TEST_DIR}/model_files_test.cpp
+  ${VX_WORLD3D_TEST_DIR}/sprite_plane_test.cpp
   ${VX_WORLD3D_TEST_DIR}/world_update_test.cpp
   ${VX_WORLD3D_TEST_DIR}/foreign_models_test.cpp
   ${VX_WORLD3D_TEST_DIR}/terrain_grid_test.cpp

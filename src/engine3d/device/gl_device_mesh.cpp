@@ -26,11 +26,14 @@ void unmap(GLenum target, GLuint buffer) {
   glUnmapBuffer(target);
 }
 
+uint64_t nextSerial = 1;
+
 }  // namespace
 
 GlDeviceMesh::GlDeviceMesh(std::weak_ptr<const bool> device, int32_t vertexCapacity, int32_t triangleCapacity)
     : DeviceMesh(vertexCapacity, triangleCapacity),
       device_(std::move(device)),
+      serial_(nextSerial++),
       vertexBuffer_(makeBuffer(GL_ARRAY_BUFFER, sizeof(DeviceVertex) * static_cast<size_t>(vertexCapacity))),
       indexBuffer_(makeBuffer(GL_ELEMENT_ARRAY_BUFFER, sizeof(uint16_t) * 3 * static_cast<size_t>(triangleCapacity))) {}
 

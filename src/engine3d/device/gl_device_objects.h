@@ -27,9 +27,13 @@ class GlDeviceMesh : public DeviceMesh {
   bool madeBy(const std::shared_ptr<const bool>& device) const { return device_.lock() == device; }
   // Binds both buffers for drawing.
   void bind() const;
+  // Unique among all meshes ever made: attribute arrays set up for this
+  // mesh are still its own when the serial matches.
+  uint64_t serial() const { return serial_; }
 
  private:
   std::weak_ptr<const bool> device_;
+  uint64_t serial_;
   GLuint vertexBuffer_ = 0;
   GLuint indexBuffer_ = 0;
 };

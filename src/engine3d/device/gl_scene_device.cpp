@@ -96,7 +96,8 @@ void GlSceneDevice::initialise() {
   glDepthFunc(GL_LEQUAL);
   glClearDepth(1);
   // Flat shading takes a triangle's colour from its first vertex.
-  if (versionAtLeast(3, 2)) glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+  baseVertex_ = versionAtLeast(3, 2);
+  if (baseVertex_) glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
   glCullFace(GL_BACK);
   glFogi(GL_FOG_MODE, GL_LINEAR);
   glHint(GL_FOG_HINT, GL_NICEST);
@@ -244,6 +245,7 @@ void GlSceneDevice::setViewMatrix(const Transform* view) {
   if (v == view_) return;
   view_ = v;
   lightPositionsStale_ = true;
+  clipPlaneStale_ = clipping_;
 }
 
 void GlSceneDevice::setWorldMatrix(const Transform* world) { world_ = world ? *world : Transform{}; }
@@ -285,6 +287,25 @@ void GlSceneDevice::applyCulling() {
   const bool cull = !(current_.fx & kFxNoCulling);
   state_.enable(GL_CULL_FACE, cull);
   if (cull) state_.frontFace(flipped_ ? GL_CCW : GL_CW);
+}
+
+// Clipping
+
+void GlSceneDevice::setClipPlane(const ClipPlane* plane) {
+  clipping_ = plane != nullptr;
+  if (plane) clipPlane_ = *plane;
+  clipPlaneStale_ = clipping_;
+  state_.enable(GL_CLIP_PLANE0, clipping_);
+}
+
+// OpenGL takes a clip plane, as it takes light positions, through the
+// model-view matrix of the moment: with the view alone it is a world plane.
+void GlSceneDevice::sendClipPlane() {
+  state_.loadMatrix(GL_MODELVIEW, 0, glMatrixOf(view_).m);
+  const GLdouble equation[4] = {clipPlane_.n.x, clipPlane_.n.y, clipPlane_.n.z, clipPlane_.d};
+  glClipPlane(GL_CLIP_PLANE0, equation);
+  state_.countSent();
+  clipPlaneStale_ = false;
 }
 
 // Lights and ambient
@@ -475,6 +496,7 @@ void GlSceneDevice::draw(DeviceMesh& deviceMesh, int32_t firstVertex, int32_t ve
   const auto& mesh = static_cast<const GlDeviceMesh&>(deviceMesh);
   if (!mesh.madeBy(life_)) return;
   if (lightPositionsStale_) sendLights();
+  if (clipPlaneStale_) sendClipPlane();
   state_.loadMatrix(GL_MODELVIEW, 0, glMatrixOf(view_ * world_).m);
   markDrawn();
   drawPass(mesh, firstVertex, vertexCount, firstTriangle, triangleCount);
@@ -506,8 +528,31 @@ void GlSceneDevice::draw(DeviceMesh& deviceMesh, int32_t firstVertex, int32_t ve
 // Indices count from firstVertex.
 void GlSceneDevice::drawPass(const GlDeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount,
                              int32_t firstTriangle, int32_t triangleCount) {
-  // Attribute pointers are offsets into the mesh's bound vertex buffer.
   mesh.bind();
+  const uint16_t* indices = static_cast<const uint16_t*>(nullptr) + 3 * firstTriangle;
+  // Draws out of one mesh with the same texture coordinates share their
+  // attribute arrays: only the first vertex of the draw changes, and
+  // setting the arrays again would cost the driver far more than the draw
+  // of a small range (a sprite).
+  if (baseVertex_) {
+    int coords = 0;
+    for (int unit = 0; unit < enabledUnits_; ++unit) coords |= unitCoords_[unit] << unit;
+    const ArraysSet arrays{mesh.serial(), enabledUnits_, coords};
+    if (arrays != arrays_) {
+      setArrays(0);
+      arrays_ = arrays;
+    }
+    glDrawRangeElementsBaseVertex(GL_TRIANGLES, 0, vertexCount - 1, triangleCount * 3, GL_UNSIGNED_SHORT, indices,
+                                  firstVertex);
+  } else {
+    setArrays(firstVertex);
+    glDrawRangeElements(GL_TRIANGLES, 0, vertexCount - 1, triangleCount * 3, GL_UNSIGNED_SHORT, indices);
+  }
+  trianglesDrawn_ += triangleCount;
+}
+
+// Attribute pointers are offsets into the mesh's bound vertex buffer.
+void GlSceneDevice::setArrays(int32_t firstVertex) {
   const DeviceVertex* v = static_cast<const DeviceVertex*>(nullptr) + firstVertex;
   constexpr GLsizei stride = sizeof(DeviceVertex);
   glVertexPointer(3, GL_FLOAT, stride, &v->x);
@@ -524,9 +569,6 @@ void GlSceneDevice::drawPass(const GlDeviceMesh& mesh, int32_t firstVertex, int3
     }
   }
   arrayUnits_ = enabledUnits_;
-  glDrawRangeElements(GL_TRIANGLES, 0, vertexCount - 1, triangleCount * 3, GL_UNSIGNED_SHORT,
-                      static_cast<const uint16_t*>(nullptr) + 3 * firstTriangle);
-  trianglesDrawn_ += triangleCount;
 }
 
 // Switches

@@ -53,6 +53,7 @@ class GlSceneDevice : public SceneDevice {
   void setWorldMatrix(const Transform* world) override;
   void setZMode(int32_t mode) override;
   void setFlipped(bool flipped) override;
+  void setClipPlane(const ClipPlane* plane) override;
   void setRenderState(const RenderState& state) override;
   void draw(DeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount, int32_t firstTriangle,
             int32_t triangleCount) override;
@@ -91,6 +92,8 @@ class GlSceneDevice : public SceneDevice {
   void disableUnitsFrom(int unit);
   void sendLights();
   void sendLight(int index, const GlDeviceLight& light);
+  void sendClipPlane();
+  void setArrays(int32_t firstVertex);
   void drawPass(const GlDeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount, int32_t firstTriangle,
                 int32_t triangleCount);
   // Brings the canvas into the framebuffer, keeping what was drawn so far.
@@ -120,6 +123,14 @@ class GlSceneDevice : public SceneDevice {
   int enabledUnits_ = 0;          // units from here up are off
   int unitCoords_[kMaxStages] = {};
   int arrayUnits_ = 0;            // units whose coordinate array is on
+  // With base vertices (OpenGL 3.2), the arrays are set from a mesh's
+  // first vertex and kept for as long as they suit the draws.
+  bool baseVertex_ = false;
+  struct ArraysSet {
+    uint64_t mesh = 0;
+    int units = 0, coords = 0;
+    bool operator==(const ArraysSet&) const = default;
+  } arrays_;
 
   Transform view_;
   Transform world_;
@@ -130,6 +141,9 @@ class GlSceneDevice : public SceneDevice {
   };
   SentLight sentLights_[kMaxLights];
   bool lightPositionsStale_ = true;
+  ClipPlane clipPlane_;
+  bool clipping_ = false;
+  bool clipPlaneStale_ = false;
 
   struct Viewport {
     int32_t x = 0, y = 0, width = 0, height = 0;

@@ -131,6 +131,9 @@ class SceneDevice {
   virtual void setZMode(int32_t mode) = 0;
   // Reversed triangle winding, for mirrored passes.
   virtual void setFlipped(bool flipped) = 0;
+  // Draws only what lies on the inner side of a world-space plane (what a
+  // mirror reflects); null draws everything again.
+  virtual void setClipPlane(const ClipPlane* plane) = 0;
   virtual void setRenderState(const RenderState& state) = 0;
   // An indexed triangle list out of the mesh; indices count from
   // firstVertex.
