@@ -60,6 +60,15 @@ class Surface {
   // A cube map's faces besides this one (+X): -X, +Z, -Z, +Y, -Y.
   std::vector<std::unique_ptr<Surface>>& otherFaces() { return otherFaces_; }
 
+  // Where the 3D device keeps its texture of this surface, so that a draw
+  // finds it without a search: the device's own serial and its record.
+  // Nothing else reads or writes it.
+  struct DeviceTexture {
+    uint64_t owner = 0;
+    void* texture = nullptr;
+  };
+  DeviceTexture& deviceTexture() const { return deviceTexture_; }
+
  private:
   Surface() = default;
 
@@ -71,6 +80,7 @@ class Surface {
   bool owned_ = false;
   std::vector<std::unique_ptr<Surface>> mipmaps_;
   std::vector<std::unique_ptr<Surface>> otherFaces_;
+  mutable DeviceTexture deviceTexture_;
 };
 
 // The pixel formats the 3D device offers for textures; the plain ones when

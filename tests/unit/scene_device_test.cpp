@@ -40,7 +40,7 @@ class SceneDeviceTest : public ::testing::Test {
   void open(const vx::PixelFormat& format, int stages) {
     device.reset();
     canvas = vxtest::makeCanvas(kWidth, kHeight, format);
-    device = GlSceneDevice::create(*canvas, stages);
+    device = GlSceneDevice::create(*canvas, vx::SceneContext::kOffscreen, stages);
     ASSERT_TRUE(device) << "no OpenGL context";
     mesh = device->createMesh(64, 64, 0);
   }

@@ -1,8 +1,14 @@
 #pragma once
 // The picture the scene is drawn into: a framebuffer object of the target
-// canvas's size with a colour texture and a depth buffer. OpenGL keeps rows
-// bottom up and canvases top down; the copies between them turn the rows
-// over, so canvas coordinates map onto the framebuffer with y reversed.
+// canvas's size with a colour texture and a depth buffer. Its rows are in
+// the canvas's order, row 0 the top one (the device draws the scene turned
+// over to match), so canvas coordinates are framebuffer coordinates and
+// rows move between the two without being turned. Canvases whose layout
+// OpenGL reads and writes as it is (32-bit, and 24-bit with whole-pixel
+// rows) are copied straight; others are converted a row at a time.
+//
+// A canvas without alpha gets none from the picture: the picture's alpha
+// stays 0 there.
 
 #include <cstdint>
 #include <memory>
@@ -16,17 +22,19 @@ namespace vx {
 class GlFrameBuffer {
  public:
   // Bound for drawing; null when the framebuffer cannot be completed.
-  static std::unique_ptr<GlFrameBuffer> create(int width, int height);
+  // Without keepAlpha, drawing leaves the picture's alpha alone.
+  static std::unique_ptr<GlFrameBuffer> create(int width, int height, bool keepAlpha);
   ~GlFrameBuffer();
   GlFrameBuffer(const GlFrameBuffer&) = delete;
   GlFrameBuffer& operator=(const GlFrameBuffer&) = delete;
 
   int width() const { return width_; }
   int height() const { return height_; }
-  // The whole canvas (of the framebuffer's size) becomes the picture.
-  void uploadFrom(const Canvas& canvas, GlStateCache& state);
-  // The rectangle of the picture (canvas coordinates, inside both) is
-  // written into the canvas in its pixel format.
+  // The rectangle of the canvas (of the framebuffer's size) becomes the
+  // picture's there.
+  void uploadFrom(const Canvas& canvas, const CanvasRect& rect, GlStateCache& state);
+  // The rectangle of the picture (inside both) is written into the canvas
+  // in its pixel format.
   void readInto(Canvas& canvas, const CanvasRect& rect);
 
  private:
