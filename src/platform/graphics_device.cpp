@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine3d/device/gl_scene_device.h"
+#include "engine3d/device/scene_device.h"
 #include "platform/image_files.h"
 
 namespace vx {
@@ -23,7 +23,7 @@ PixelFormat displayFormat(int depth) {
 }
 
 std::unique_ptr<GraphicsDevice> GraphicsDevice::create(int width, int height, int depth, bool separateBack,
-                                                       bool gammaControl) {
+                                                       bool gammaControl, SceneContext sceneContext) {
   const PixelFormat format = displayFormat(depth);
   if (!format.valid() || width <= 0 || height <= 0) return nullptr;
   std::shared_ptr<Surface> frontSurface = Surface::create(width, height, format);
@@ -40,6 +40,7 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(int width, int height, in
   device->canvases_.add(device->front_.get());
   device->canvases_.add(device->back_.get());
   device->gammaControl_ = gammaControl;
+  device->sceneContext_ = sceneContext;
   // A display's own ramps start as the identity at full scale; without
   // gamma control the ramps read back as entry i holding i.
   for (int c = 0; c < 3; ++c)
@@ -188,9 +189,8 @@ namespace vx {
 
 SceneDevice* GraphicsDevice::createScene() {
   if (scene_) return nullptr;
-  std::unique_ptr<GlSceneDevice> scene = GlSceneDevice::create(*back_);
+  std::unique_ptr<SceneDevice> scene = createSceneDevice(*back_, sceneContext_, textureLimits_);
   if (!scene) return nullptr;
-  textureLimits_ = scene->textureLimits();
   context_.textureLimits = &textureLimits_;
   scene_ = std::move(scene);
   return scene_.get();
