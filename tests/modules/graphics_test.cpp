@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
+#include "pictures.h"
 #include "program_run.h"
 
 using vxtest::modulePath;
@@ -29,36 +29,8 @@ ProgramRun run(const ScratchDir& dir, const std::string& scenario, std::vector<s
   return runProgram({vxrunPath(), modulePath("graphics"), scenario}, options);
 }
 
-// A 24-bit bottom-up BMP file as rows of 0xRRGGBB, top row first.
-struct Bitmap {
-  int width = 0, height = 0;
-  std::vector<uint32_t> pixels;
-  uint32_t at(int x, int y) const { return pixels[size_t(y) * width + x]; }
-};
-
-Bitmap readBmp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes{std::istreambuf_iterator<char>(in), {}};
-  Bitmap b;
-  auto u32 = [&](size_t at) {
-    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
-           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
-  };
-  if (bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0) return b;
-  const uint32_t offset = u32(10);
-  b.width = int(u32(18));
-  b.height = int(u32(22));
-  const size_t pitch = (size_t(b.width) * 3 + 3) & ~size_t(3);
-  if (bytes.size() < offset + pitch * b.height) return {};
-  b.pixels.resize(size_t(b.width) * b.height);
-  for (int y = 0; y < b.height; ++y)
-    for (int x = 0; x < b.width; ++x) {
-      const size_t p = offset + (b.height - 1 - y) * pitch + x * 3;
-      b.pixels[size_t(y) * b.width + x] =
-          uint32_t(uint8_t(bytes[p + 2])) << 16 | uint32_t(uint8_t(bytes[p + 1])) << 8 | uint8_t(bytes[p]);
-    }
-  return b;
-}
+using vxtest::Picture;
+using vxtest::readBmp;
 
 }  // namespace
 
@@ -90,7 +62,7 @@ TEST(GraphicsPrograms, EveryKindOfModeDrawsThroughFrontAndBackBuffers) {
       {"full16.bmp", high},   {"full32.bmp", full},   {"full0.bmp", high},    {"mode0.bmp", full}};
   for (const auto& [file, e] : files) {
     SCOPED_TRACE(file);
-    Bitmap b = readBmp(dir / file);
+    Picture b = readBmp(dir / file);
     ASSERT_EQ(b.width, 64);
     ASSERT_EQ(b.height, 48);
     EXPECT_EQ(b.at(0, 0), e.blue);
@@ -112,7 +84,7 @@ TEST(GraphicsPrograms, ModeZeroIsFullScreenUnlessDebugging) {
   EXPECT_EQ(r.out, "");
   // Without the debugging flag the last mode, mode 0 of depth 0, is
   // full-screen, which gives it 16 bits.
-  Bitmap b = readBmp(dir / "mode0.bmp");
+  Picture b = readBmp(dir / "mode0.bmp");
   ASSERT_EQ(b.width, 64);
   EXPECT_EQ(b.at(2, 2), 0xF80000u);  // 16 bits: full-screen of depth 0
 }
@@ -137,7 +109,7 @@ TEST(GraphicsPrograms, PixelsColoursGammaAndBufferFiles) {
             // drivers and modes
             "1\n1\n16\n1\n0\n1\n"
             "survived\n");
-  Bitmap saved = readBmp(dir / "saved.bmp");
+  Picture saved = readBmp(dir / "saved.bmp");
   ASSERT_EQ(saved.width, 64);
   EXPECT_EQ(saved.at(5, 5), 0x123456u);
   EXPECT_EQ(saved.at(25, 25), 0xFF0000u);
