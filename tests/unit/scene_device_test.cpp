@@ -388,6 +388,28 @@ TEST_F(SceneDeviceTest, BlendModesAndAlphaTest) {
   }
 }
 
+// Vertex colours stand in for the material while they are on; a draw
+// after them has its own material again, changed or not.
+TEST_F(SceneDeviceTest, AMaterialFollowsAVertexColouredDraw) {
+  RenderState vertexColored = fullBright(1, 1, 1);
+  vertexColored.fx |= vx::kFxVertexColors;
+  RenderState emissive = fullBright(0, 0, 0);
+  emissive.fx |= vx::kFxEmissiveVertexColors;
+  auto centreAfter = [&](const RenderState& first, const RenderState& second) {
+    beginFrame();
+    square(-1, -1, 1, 1, 2, 0xFFFF0000);
+    device->setRenderState(first);
+    drawSquare();
+    device->setRenderState(second);
+    drawSquare();
+    device->end();
+    return rgb(*canvas, 32, 24);
+  };
+  EXPECT_EQ(centreAfter(vertexColored, fullBright(0, 1, 0)), 0x00FF00u);
+  EXPECT_EQ(centreAfter(vertexColored, fullBright(1, 1, 1)), 0xFFFFFFu);
+  EXPECT_EQ(centreAfter(emissive, fullBright(0, 0, 1)), 0x0000FFu);
+}
+
 TEST_F(SceneDeviceTest, ReadsBackInTheCanvasFormat) {
   for (const vx::PixelFormat& format :
        {vx::PixelFormat::rgb565(), vx::PixelFormat::rgb888(), vx::PixelFormat::xrgb8888()}) {
