@@ -99,8 +99,16 @@ const RenderState& Brush::renderState() const {
 
 Brush Brush::merged(const Brush& other) const {
   Brush result;
-  result.d_ = std::make_shared<Data>(*d_);
-  Data& d = *result.d_;
+  result.setMerged(*this, other);
+  return result;
+}
+
+void Brush::setMerged(const Brush& base, const Brush& other) {
+  if (d_.use_count() == 1 && d_ != base.d_)
+    *d_ = *base.d_;
+  else
+    d_ = std::make_shared<Data>(*base.d_);
+  Data& d = *d_;
   const Data& o = *other.d_;
   d.state.red *= o.state.red;
   d.state.green *= o.state.green;
@@ -116,7 +124,6 @@ Brush Brush::merged(const Brush& other) const {
       d.textures[i] = o.textures[i];
     }
   d.resolved = false;
-  return result;
 }
 
 }  // namespace vx

@@ -48,6 +48,9 @@ class Brush {
   // colours and alpha multiplied, shininess added, other's blend when it
   // has one, effects combined, other's textured layers in place of these.
   Brush merged(const Brush& other) const;
+  // Becomes base merged with other, in this brush's own record when no
+  // other brush shares it (a brush rebuilt every frame allocates nothing).
+  void setMerged(const Brush& base, const Brush& other);
 
   // Equal when they draw the same.
   friend bool operator==(const Brush& a, const Brush& b) {

@@ -19,7 +19,7 @@ int32_t createBrush(float red, float green, float blue) {
 int32_t loadBrush(StrArg file, int32_t flags, float uScale, float vScale) {
   World* world = worldOrFail();
   if (!world) return 0;
-  Texture texture = loadTexture(graphicsDevice(), world->textureFilters, file.view(), flags);
+  Texture texture = loadTexture(*world->graphics, world->textureFilters, file.view(), flags);
   if (!texture.frameCount()) return 0;
   if (uScale != 1 || vScale != 1) texture.setScale(uScale, vScale);
   Brush brush;

@@ -4,7 +4,6 @@
 #include "engine3d/light.h"
 #include "engine3d/mesh.h"
 #include "engine3d/world.h"
-#include "lib2d/graphics_module.h"
 #include "platform/graphics_device.h"
 #include "runtime/registry.h"
 
@@ -21,7 +20,7 @@ Light* lightOf(int32_t handle) { return entityKindOf<&Entity::getLight>(handle, 
 int32_t createCamera(int32_t parentHandle) {
   Entity* parent;
   if (!placeForNew(parentHandle, parent)) return 0;
-  const CanvasRect v = graphics().device->backCanvas().viewport();
+  const CanvasRect v = world3D()->graphics->backCanvas().viewport();
   return addEntity(new Camera(v.left, v.top, v.width(), v.height()), parent);
 }
 
@@ -71,22 +70,20 @@ void cameraProject(int32_t handle, float x, float y, float z) {
   world3D()->projected = projected;
 }
 
-// A mesh by the corners of its bounds, anything else (and a mesh without
-// vertices) by its position.
+// A model with bounds by the corners of its box, anything else by its
+// position.
 int32_t entityInView(int32_t entityHandle, int32_t cameraHandle) {
   Entity* entity = entityOf(entityHandle);
   if (!entity) return 0;
   Camera* camera = cameraOf(cameraHandle);
   if (!camera) return 0;
   Model* model = entity->getModel();
-  Mesh* mesh = model ? model->getMesh() : nullptr;
   Vector min, max;
-  if (mesh) mesh->bounds(min, max);
-  if (!mesh || max.x < min.x) return camera->sees(entity->worldPosition());
+  if (!model || !model->bounds(min, max)) return camera->sees(entity->worldPosition());
   Vector corners[8];
   for (int i = 0; i < 8; ++i)
-    corners[i] = mesh->worldTransform() * Vector{(i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y,
-                                                 (i & 4) ? max.z : min.z};
+    corners[i] = model->worldTransform() * Vector{(i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y,
+                                                  (i & 4) ? max.z : min.z};
   return camera->sees(corners, 8);
 }
 
@@ -95,7 +92,7 @@ int32_t entityInView(int32_t entityHandle, int32_t cameraHandle) {
 int32_t createLight(int32_t type, int32_t parentHandle) {
   Entity* parent;
   if (!placeForNew(parentHandle, parent)) return 0;
-  return addEntity(new Light(world3D()->device, type), parent);
+  return addEntity(new Light(type), parent);
 }
 
 void lightColor(int32_t handle, float red, float green, float blue) {

@@ -157,7 +157,9 @@ class Object : public Entity {
   // Prepares the render transform for the tween factor; false when the
   // entity is not to be drawn this frame.
   virtual bool beginRender(float tween);
-  virtual void reservedHook() {}
+  // Called once per RenderWorld, after the scene has been drawn, on the
+  // listeners it found (a listener follows where it was drawn).
+  virtual void afterRender() {}
 
   // The parent's render transform times the tweened local transform.
   const Transform& renderTransform();
@@ -201,7 +203,7 @@ class Object : public Entity {
 // What is drawn with a material. A frame draws a model in three steps:
 // prepare (the render brush and the fade), the kind's render (which queues
 // what is to be drawn, opaque and transparent apart) and flush of each
-// queue.
+// queue with the world matrix the kind names (drawTransform).
 class Model : public Object {
  public:
   enum Queue { kOpaque = 0, kTransparent = 1 };
@@ -215,6 +217,17 @@ class Model : public Object {
   virtual void renderBrushChanged(const Brush& brush) = 0;
   // Queues what is to be drawn.
   virtual void render(const RenderContext& context) = 0;
+  // The world matrix the queued items are drawn with: the render transform,
+  // or null (the identity) for a kind whose geometry is already in world
+  // space.
+  virtual const Transform* drawTransform() { return &renderTransform(); }
+  // The box around the kind's geometry in its own space; false when it has
+  // none (an empty mesh, a kind without bounds), and the entity is then seen
+  // as a point.
+  virtual bool bounds(Vector& min, Vector& max) {
+    (void)min, (void)max;
+    return false;
+  }
   virtual Sprite* getSprite() { return nullptr; }
   virtual Terrain* getTerrain() { return nullptr; }
   virtual Plane* getPlane() { return nullptr; }
@@ -234,7 +247,8 @@ class Model : public Object {
   // the alpha faded with the distance. False when nothing is to be drawn.
   bool prepare(Vector eye);
   // Queues a draw of the triangle range: transparent when the brush
-  // blends.
+  // blends. The brush must stay as it is until the queue is flushed (one
+  // the model keeps).
   void enqueue(DeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount, int32_t firstTriangle,
                int32_t triangleCount, const Brush& brush);
   bool hasQueued(Queue queue) const { return !queues_[queue].empty(); }

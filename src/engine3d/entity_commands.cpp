@@ -148,19 +148,27 @@ RuntimeString* entityName(int32_t handle) {
   return newString(entity ? std::string_view(entity->name) : std::string_view());
 }
 
+template <auto Get>
+bool isKind(Entity* entity) {
+  return kindOf<Get>(entity) != nullptr;
+}
+
+// Class names by kind, in the order they are asked; an entity of none of
+// them is a "Pivot".
+constexpr struct {
+  const char* name;
+  bool (*is)(Entity*);
+} kClasses[] = {
+    {"Light", isKind<&Entity::getLight>},     {"Camera", isKind<&Entity::getCamera>},
+    {"Mirror", isKind<&Entity::getMirror>},   {"Listener", isKind<&Entity::getListener>},
+    {"Sprite", isKind<&Model::getSprite>},    {"Terrain", isKind<&Model::getTerrain>},
+    {"Plane", isKind<&Model::getPlane>},      {"Mesh", isKind<&Model::getMesh>},
+    {"MD2", isKind<&Model::getMD2>},          {"BSP", isKind<&Model::getBSP>},
+};
+
 const char* classOf(Entity* entity) {
-  if (entity->getLight()) return "Light";
-  if (entity->getCamera()) return "Camera";
-  if (entity->getMirror()) return "Mirror";
-  if (entity->getListener()) return "Listener";
-  Model* model = entity->getModel();
-  if (!model) return "Pivot";
-  if (model->getSprite()) return "Sprite";
-  if (model->getTerrain()) return "Terrain";
-  if (model->getPlane()) return "Plane";
-  if (model->getMesh()) return "Mesh";
-  if (model->getMD2()) return "MD2";
-  if (model->getBSP()) return "BSP";
+  for (const auto& c : kClasses)
+    if (c.is(entity)) return c.name;
   return "Pivot";
 }
 

@@ -30,13 +30,4 @@ struct Frustum {
   void buildPlanes();
 };
 
-// What a model's render operation is handed: the eye it is seen from (a
-// camera, or a camera reflected by a mirror), the view volume in world
-// space and whether triangle winding is reversed.
-struct RenderContext {
-  Transform eye;
-  Frustum frustum;
-  bool flipped = false;
-};
-
 }  // namespace vx

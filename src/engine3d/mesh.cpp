@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine3d/frustum.h"
-#include "engine3d/world.h"
+#include "engine3d/render_context.h"
 
 namespace vx {
 
@@ -21,12 +20,28 @@ void corners(Vector min, Vector max, Vector out[8]) {
 
 Mesh::Mesh() : data_(std::make_shared<MeshData>()) {}
 
+Mesh::Mesh(const Mesh& source)
+    : Model(source),
+      data_(source.data_),
+      drawnBrushes_(source.drawnBrushes_),
+      drawnBrushesStamp_(source.drawnBrushesStamp_) {}
+
 void Mesh::renderBrushChanged(const Brush&) { drawnBrushesStamp_ = -1; }
 
 MeshSurface& Mesh::createSurface(const Brush& brush) {
-  data_->surfaces.push_back(std::make_unique<MeshSurface>(brush, data_->changeCount));
-  ++data_->changeCount;
+  data_->surfaces.push_back(std::make_unique<MeshSurface>(brush, data_->versions));
+  ++data_->versions.geometry;
+  ++data_->versions.material;
   return *data_->surfaces.back();
+}
+
+MeshSurface& Mesh::surfaceWithRoom(const Brush& brush, int32_t vertexCount) {
+  for (auto it = data_->surfaces.rbegin(); it != data_->surfaces.rend(); ++it)
+    if ((*it)->brush() == brush) {
+      if ((*it)->vertexCount() + vertexCount <= kSurfaceVertexLimit) return **it;
+      break;
+    }
+  return createSurface(brush);
 }
 
 void Mesh::transform(const Transform& t) {
@@ -35,8 +50,7 @@ void Mesh::transform(const Transform& t) {
 
 void Mesh::fit(Vector corner, Vector size, bool uniform) {
   Vector min, max;
-  bounds(min, max);
-  if (max.x < min.x) return;
+  if (!bounds(min, max)) return;
   const Vector low{std::min(corner.x, corner.x + size.x), std::min(corner.y, corner.y + size.y),
                    std::min(corner.z, corner.z + size.z)};
   const Vector high{std::max(corner.x, corner.x + size.x), std::max(corner.y, corner.y + size.y),
@@ -78,9 +92,9 @@ void Mesh::add(const Mesh& other) {
 }
 
 bool Mesh::updateNormals() {
-  if (data_->normalsStamp == data_->changeCount) return false;
+  if (data_->normalsStamp == data_->versions.geometry) return false;
   for (auto& surface : data_->surfaces) surface->updateNormals();
-  data_->normalsStamp = data_->changeCount;
+  data_->normalsStamp = data_->versions.geometry;
   return true;
 }
 
@@ -100,9 +114,9 @@ void Mesh::light(Vector color, float range, Vector position) {
   }
 }
 
-void Mesh::bounds(Vector& min, Vector& max) {
+bool Mesh::bounds(Vector& min, Vector& max) {
   MeshData& d = *data_;
-  if (d.boundsStamp != d.changeCount) {
+  if (d.boundsStamp != d.versions.geometry) {
     d.boundsMin = {kNoBound, kNoBound, kNoBound};
     d.boundsMax = {-kNoBound, -kNoBound, -kNoBound};
     for (const auto& surface : d.surfaces)
@@ -110,10 +124,11 @@ void Mesh::bounds(Vector& min, Vector& max) {
         d.boundsMin = {std::min(d.boundsMin.x, v.x), std::min(d.boundsMin.y, v.y), std::min(d.boundsMin.z, v.z)};
         d.boundsMax = {std::max(d.boundsMax.x, v.x), std::max(d.boundsMax.y, v.y), std::max(d.boundsMax.z, v.z)};
       }
-    d.boundsStamp = d.changeCount;
+    d.boundsStamp = d.versions.geometry;
   }
   min = d.boundsMin;
   max = d.boundsMax;
+  return min.x <= max.x && min.y <= max.y && min.z <= max.z;
 }
 
 MeshSurface* Mesh::findSurface(const Brush& brush) const {
@@ -122,29 +137,57 @@ MeshSurface* Mesh::findSurface(const Brush& brush) const {
   return nullptr;
 }
 
+const Transform* Mesh::drawTransform() {
+  return deformer && deformer->worldSpace() ? nullptr : &renderTransform();
+}
+
 void Mesh::render(const RenderContext& context) {
   Vector min, max;
-  bounds(min, max);
-  if (max.x < min.x || max.y < min.y || max.z < min.z) return;
+  if (!bounds(min, max)) return;
+  // A posed mesh is tested by the bounds of its geometry too: a pose is
+  // taken to stay near the shape it deforms.
   Vector box[8];
   corners(min, max, box);
   const Frustum local = context.frustum.transformed(inverse(renderTransform()));
   if (local.allOutsideOnePlane(box, 8)) return;
 
-  if (drawnBrushesStamp_ != data_->changeCount) {
-    drawnBrushes_.clear();
-    for (const auto& surface : data_->surfaces) drawnBrushes_.push_back(renderBrush.merged(surface->brush()));
-    drawnBrushesStamp_ = data_->changeCount;
+  const auto& surfaces = data_->surfaces;
+  if (drawnBrushesStamp_ != data_->versions.material || drawnBrushes_.size() != surfaces.size()) {
+    drawnBrushes_.resize(surfaces.size());
+    for (size_t i = 0; i < surfaces.size(); ++i) drawnBrushes_[i].setMerged(renderBrush, surfaces[i]->brush());
+    drawnBrushesStamp_ = data_->versions.material;
   }
 
-  World* world = world3D();
-  SceneDevice* device = world ? world->device : nullptr;
-  if (!device) return;
-  for (size_t i = 0; i < data_->surfaces.size(); ++i) {
-    MeshSurface& surface = *data_->surfaces[i];
-    if (DeviceMesh* mesh = surface.deviceMesh(*device))
-      enqueue(*mesh, 0, surface.vertexCount(), 0, surface.triangleCount(), drawnBrushes_[i]);
+  for (size_t i = 0; i < surfaces.size(); ++i) {
+    MeshSurface& surface = *surfaces[i];
+    DeviceMesh* mesh = deformer ? posedMesh(context.device, i) : surface.deviceMesh(context.device);
+    if (mesh) enqueue(*mesh, 0, surface.vertexCount(), 0, surface.triangleCount(), drawnBrushes_[i]);
   }
+}
+
+DeviceMesh* Mesh::posedMesh(SceneDevice& device, size_t index) {
+  const MeshSurface& surface = *data_->surfaces[index];
+  if (!surface.drawable()) return nullptr;
+  if (posed_.size() != data_->surfaces.size()) posed_.resize(data_->surfaces.size());
+  Posed& posed = posed_[index];
+  const int32_t vertices = surface.vertexCount(), triangles = surface.triangleCount();
+  if (!posed.mesh || posed.mesh->vertexCapacity() < vertices || posed.mesh->triangleCapacity() < triangles) {
+    posed.mesh = device.createMesh(vertices, triangles, 0);
+    posed.geometryVersion = -1;
+    if (!posed.mesh) return nullptr;
+  }
+  if (posed.geometryVersion != data_->versions.geometry) {
+    if (uint16_t* out = posed.mesh->lockTriangles(0, triangles)) {
+      surface.writeTriangles(out, 0, triangles);
+      posed.mesh->unlockTriangles();
+    }
+    posed.geometryVersion = data_->versions.geometry;
+  }
+  DeviceVertex* out = posed.mesh->lockVertices(0, vertices);
+  if (!out) return nullptr;
+  deformer->deform(index, surface, out);
+  posed.mesh->unlockVertices();
+  return posed.mesh.get();
 }
 
 }  // namespace vx

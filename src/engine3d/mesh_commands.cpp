@@ -14,15 +14,7 @@ namespace vx {
 
 namespace {
 
-// An entity that must be a mesh: "Entity is not a mesh".
-Mesh* meshOf(int32_t handle) {
-  Entity* entity = entityOf(handle);
-  if (!entity) return nullptr;
-  Model* model = entity->getModel();
-  Mesh* mesh = model ? model->getMesh() : nullptr;
-  if (!mesh && debugging()) raiseError("Entity is not a mesh");
-  return mesh;
-}
+Mesh* meshOf(int32_t handle) { return entityKindOf<&Model::getMesh>(handle, "Entity is not a mesh"); }
 
 int32_t surfaceHandle(const MeshSurface* surface) { return HandleSet<MeshSurface>::handleOf(surface); }
 

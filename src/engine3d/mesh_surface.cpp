@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <cstring>
 
 namespace vx {
 
@@ -16,18 +16,21 @@ HandleSet<MeshSurface>& liveSurfaces() {
 // Positions closer than this on every axis are one place.
 constexpr float kSamePlace = 1e-6f;
 
-struct PlaceOrder {
-  bool operator()(Vector a, Vector b) const {
-    if (std::fabs(a.x - b.x) > kSamePlace) return a.x < b.x;
-    if (std::fabs(a.y - b.y) > kSamePlace) return a.y < b.y;
-    if (std::fabs(a.z - b.z) > kSamePlace) return a.z < b.z;
-    return false;
-  }
+bool samePlace(Vector a, Vector b) {
+  return std::fabs(a.x - b.x) <= kSamePlace && std::fabs(a.y - b.y) <= kSamePlace &&
+         std::fabs(a.z - b.z) <= kSamePlace;
+}
+
+// A vertex (face zero) or a triangle's corner (vertex -1) at a position.
+struct Corner {
+  Vector position;
+  Vector face;
+  int32_t vertex;
 };
 
 }  // namespace
 
-MeshSurface::MeshSurface(const Brush& brush, int32_t& meshChange) : brush_(brush), meshChange_(meshChange) {
+MeshSurface::MeshSurface(const Brush& brush, MeshVersions& versions) : brush_(brush), versions_(versions) {
   liveSurfaces().add(this);
 }
 
@@ -52,7 +55,10 @@ int32_t MeshSurface::addVertex(const Vertex& vertex) {
 int32_t MeshSurface::addTriangle(int32_t v0, int32_t v1, int32_t v2) {
   const Triangle t{{static_cast<uint16_t>(v0), static_cast<uint16_t>(v1), static_cast<uint16_t>(v2)}};
   triangles_.push_back(t);
-  highestIndex_ = std::max<int32_t>({highestIndex_, t.v[0], t.v[1], t.v[2]});
+  // Indices the triangle cannot hold count at their full size, so that the
+  // surface is not drawn with other vertices than were named.
+  for (int32_t index : {v0, v1, v2})
+    highestIndex_ = std::max(highestIndex_, index >= 0 && index < kSurfaceVertexLimit ? index : INT32_MAX);
   geometryChanged();
   return triangleCount() - 1;
 }
@@ -95,7 +101,7 @@ void MeshSurface::clear(bool clearVertices, bool clearTriangles) {
 
 void MeshSurface::setBrush(const Brush& brush) {
   brush_ = brush;
-  geometryChanged();
+  ++versions_.material;
 }
 
 void MeshSurface::transform(const Transform& t) {
@@ -116,8 +122,14 @@ void MeshSurface::flip() {
   geometryChanged();
 }
 
+// Every vertex and every corner of a face is sorted by position (x, then
+// y, then z); a run of entries within 1e-6 of the run's first position on
+// every axis is one place, whose vertices get the normalised sum of its
+// corners' faces (zero where no face touches it).
 void MeshSurface::updateNormals() {
-  std::map<Vector, Vector, PlaceOrder> sums;
+  static thread_local std::vector<Corner> corners;
+  corners.clear();
+  for (int32_t i = 0; i < vertexCount(); ++i) corners.push_back({vertices_[i].position(), {}, i});
   for (const Triangle& t : triangles_) {
     if (t.v[0] >= vertices_.size() || t.v[1] >= vertices_.size() || t.v[2] >= vertices_.size()) continue;
     const Vector a = vertices_[t.v[0]].position(), b = vertices_[t.v[1]].position(),
@@ -125,15 +137,28 @@ void MeshSurface::updateNormals() {
     const Vector face = cross(b - a, c - a);
     const float size = length(face);
     if (size <= 1e-6f) continue;
-    for (Vector corner : {a, b, c}) sums[corner] += face / size;
+    for (Vector corner : {a, b, c}) corners.push_back({corner, face / size, -1});
   }
-  for (Vertex& vertex : vertices_) vertex.setNormal(normalise(sums[vertex.position()]));
+  std::sort(corners.begin(), corners.end(), [](const Corner& p, const Corner& q) {
+    if (p.position.x != q.position.x) return p.position.x < q.position.x;
+    if (p.position.y != q.position.y) return p.position.y < q.position.y;
+    return p.position.z < q.position.z;
+  });
+  for (size_t first = 0, end; first < corners.size(); first = end) {
+    Vector sum;
+    for (end = first; end < corners.size() && samePlace(corners[end].position, corners[first].position); ++end)
+      sum += corners[end].face;
+    // A place no face touches keeps a zero normal rather than 0 / 0.
+    const Vector normal = sum == Vector{} ? sum : normalise(sum);
+    for (size_t i = first; i < end; ++i)
+      if (corners[i].vertex >= 0) vertices_[corners[i].vertex].setNormal(normal);
+  }
   verticesChanged(0);
 }
 
 DeviceMesh* MeshSurface::deviceMesh(SceneDevice& device) {
   const int32_t vertexTotal = vertexCount(), triangleTotal = triangleCount();
-  if (!vertexTotal || !triangleTotal || highestIndex_ >= vertexTotal) return nullptr;
+  if (!drawable()) return nullptr;
   if (device_ && cleanVertices_ == vertexTotal && cleanTriangles_ == triangleTotal) return device_.get();
   if (!device_ || vertexTotal > device_->vertexCapacity() || triangleTotal > device_->triangleCapacity()) {
     // Room for half as much again as before, so that a growing surface is
@@ -169,11 +194,15 @@ void MeshSurface::sendTriangles(DeviceMesh& mesh) {
   if (count > 0) {
     uint16_t* out = mesh.lockTriangles(cleanTriangles_, count);
     if (!out) return;
-    for (int32_t i = cleanTriangles_; i < triangleCount(); ++i)
-      for (uint16_t index : triangles_[i].v) *out++ = index;
+    writeTriangles(out, cleanTriangles_, count);
     mesh.unlockTriangles();
   }
   cleanTriangles_ = triangleCount();
+}
+
+void MeshSurface::writeTriangles(uint16_t* out, int32_t first, int32_t count) const {
+  static_assert(sizeof(Triangle) == 3 * sizeof(uint16_t));
+  std::memcpy(out, triangles_.data() + first, count * sizeof(Triangle));
 }
 
 }  // namespace vx

@@ -41,11 +41,21 @@ struct Triangle {
 };
 static_assert(sizeof(Triangle) == 6);
 
+// The most vertices a surface's triangles can name.
+constexpr int32_t kSurfaceVertexLimit = 65536;
+
+// A mesh's change counters, which its surfaces move: geometry for vertex
+// positions, vertices, triangles and surfaces; material for brushes.
+struct MeshVersions {
+  int32_t geometry = 0;
+  int32_t material = 0;
+};
+
 class MeshSurface {
  public:
-  // meshChange is the owning mesh's change counter, counted up by edits of
-  // the geometry or the brush.
-  MeshSurface(const Brush& brush, int32_t& meshChange);
+  // versions are the owning mesh's, counted up by edits of the geometry or
+  // the brush.
+  MeshSurface(const Brush& brush, MeshVersions& versions);
   ~MeshSurface();
   MeshSurface(const MeshSurface&) = delete;
   MeshSurface& operator=(const MeshSurface&) = delete;
@@ -60,7 +70,9 @@ class MeshSurface {
   bool hasVertex(int32_t index) const { return index >= 0 && index < vertexCount(); }
   bool hasTriangle(int32_t index) const { return index >= 0 && index < triangleCount(); }
 
-  // Edits. The index must be that of a vertex (hasVertex).
+  // Edits. The index must be that of a vertex (hasVertex). A triangle
+  // naming a vertex beyond what 16-bit indices reach is kept, but like one
+  // naming a missing vertex it stops the surface from being drawn.
   int32_t addVertex(Vector position, float u, float v);
   int32_t addVertex(const Vertex& vertex);
   int32_t addTriangle(int32_t v0, int32_t v1, int32_t v2);
@@ -75,7 +87,9 @@ class MeshSurface {
   void transform(const Transform& transform);
   // Normals negated, triangles wound the other way.
   void flip();
-  // Each vertex's normal from the faces around its position (below).
+  // Each vertex's normal: the normalised sum of the unit normals of the
+  // faces around its position, where positions within 1e-6 on every axis
+  // are one (below).
   void updateNormals();
   // Adds to the colour of each vertex: c (0..255 per channel, added as is)
   // times the weight the function gives the vertex; a vertex with weight 0
@@ -86,11 +100,16 @@ class MeshSurface {
   // The device's copy, brought up to date; null when there is nothing to
   // draw or a triangle refers to a vertex that does not exist.
   DeviceMesh* deviceMesh(SceneDevice& device);
+  // Whether the surface can be drawn: it has triangles, and they name only
+  // vertices it has.
+  bool drawable() const { return vertexCount() && triangleCount() && highestIndex_ < vertexCount(); }
+  // Writes the triangles as device indices.
+  void writeTriangles(uint16_t* out, int32_t first, int32_t count) const;
 
  private:
   void verticesChanged(int32_t from) { cleanVertices_ = std::min(cleanVertices_, from); }
   void trianglesChanged(int32_t from) { cleanTriangles_ = std::min(cleanTriangles_, from); }
-  void geometryChanged() { ++meshChange_; }
+  void geometryChanged() { ++versions_.geometry; }
   void sendVertices(DeviceMesh& mesh);
   void sendTriangles(DeviceMesh& mesh);
 
@@ -100,7 +119,7 @@ class MeshSurface {
   int32_t highestIndex_ = -1;  // the largest vertex index a triangle uses
   std::unique_ptr<DeviceMesh> device_;
   int32_t cleanVertices_ = 0, cleanTriangles_ = 0;
-  int32_t& meshChange_;
+  MeshVersions& versions_;
 };
 
 template <typename Weight>

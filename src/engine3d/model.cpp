@@ -78,7 +78,7 @@ bool Model::prepare(Vector eye) {
 void Model::enqueue(DeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount, int32_t firstTriangle,
                     int32_t triangleCount, const Brush& itemBrush) {
   const Queue queue = itemBrush.effectiveBlend() ? kTransparent : kOpaque;
-  queues_[queue].push(mesh, firstVertex, vertexCount, firstTriangle, triangleCount, itemBrush);
+  queues_[queue].push({&mesh, firstVertex, vertexCount, firstTriangle, triangleCount, &itemBrush.renderState()});
 }
 
 }  // namespace vx

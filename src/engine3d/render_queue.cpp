@@ -24,27 +24,21 @@ RenderItem* takeItem() {
   return item;
 }
 
-void returnItem(RenderItem* item) {
-  // The brush would otherwise keep its textures alive.
-  item->brush = Brush();
-  item->mesh = nullptr;
-  freeItems.push_back(item);
-}
+void returnItem(RenderItem* item) { freeItems.push_back(item); }
 
 }  // namespace
 
-void RenderQueue::push(DeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount, int32_t firstTriangle,
-                       int32_t triangleCount, const Brush& brush) {
-  RenderItem* item = takeItem();
-  *item = {&mesh, firstVertex, vertexCount, firstTriangle, triangleCount, brush};
-  items_.push_back(item);
+void RenderQueue::push(const RenderItem& item) {
+  RenderItem* queued = takeItem();
+  *queued = item;
+  items_.push_back(queued);
 }
 
 void RenderQueue::flush(SceneDevice& device) {
   while (!items_.empty()) {
     RenderItem* item = items_.back();
     items_.pop_back();
-    device.setRenderState(item->brush.renderState());
+    device.setRenderState(*item->state);
     device.draw(*item->mesh, item->firstVertex, item->vertexCount, item->firstTriangle, item->triangleCount);
     returnItem(item);
   }

@@ -1,13 +1,15 @@
 // RenderWorld, CaptureWorld and TrisRendered: each frame every visible
 // object is tweened and filed, and every camera, larger order first,
 // renders the models through the scene device, once through each mirror
-// and once directly.
+// and once directly. Every kind of model draws the same way: it queues
+// its items in render and names the world matrix they are drawn with.
 
 #include <algorithm>
 #include <vector>
 
 #include "engine3d/camera.h"
 #include "engine3d/light.h"
+#include "engine3d/render_context.h"
 #include "engine3d/world.h"
 #include "runtime/registry.h"
 
@@ -15,17 +17,42 @@ namespace vx {
 
 namespace {
 
+// An entry of a list sorted by key, larger first; entries of equal keys
+// keep the order they were filed in.
+template <typename T>
+struct Ranked {
+  float key;
+  uint32_t filed;
+  T* item;
+  friend bool operator<(const Ranked& a, const Ranked& b) {
+    return a.key != b.key ? a.key > b.key : a.filed < b.filed;
+  }
+};
+
+// Lists are filed in any order and then ranked in place: nothing is
+// allocated once their storage has grown.
+template <typename T>
+void file(std::vector<Ranked<T>>& list, float key, T* item) {
+  list.push_back({key, static_cast<uint32_t>(list.size()), item});
+}
+
+template <typename T>
+void rank(std::vector<Ranked<T>>& list) {
+  std::sort(list.begin(), list.end());
+}
+
 // The per-frame lists, emptied at the start of each render; their storage
 // is kept from frame to frame.
 struct RenderLists {
   std::vector<Object*> visible;
   std::vector<DeviceLight*> lights;
-  std::vector<Camera*> cameras;
+  std::vector<Ranked<Camera>> cameras;       // larger order first
   std::vector<Object*> mirrors;
-  std::vector<Model*> orderedModels;  // order != 0, larger order first
-  std::vector<Model*> models;         // order 0
-  // Models with transparent items and their distance from the eye.
-  std::vector<std::pair<float, Model*>> transparent;
+  std::vector<Object*> listeners;
+  std::vector<Ranked<Model>> orderedModels;  // order != 0, larger order first
+  std::vector<Model*> models;                // order 0
+  // Models with transparent items, farthest from the eye first.
+  std::vector<Ranked<Model>> transparent;
 };
 
 RenderLists lists;
@@ -46,45 +73,41 @@ void collectVisible(std::vector<Object*>& visible) {
 }
 
 void flushModel(SceneDevice& device, Model& model, Model::Queue queue) {
-  device.setWorldMatrix(&model.renderTransform());
+  device.setWorldMatrix(model.drawTransform());
   model.flush(queue, device);
 }
 
 void queueTransparent(Model& model, Vector eye) {
-  if (model.hasQueued(Model::kTransparent))
-    lists.transparent.emplace_back(distance(eye, model.renderTransform().pos), &model);
+  if (model.hasQueued(Model::kTransparent)) file(lists.transparent, distance(eye, model.renderTransform().pos), &model);
 }
 
-// Farthest first.
 void drawTransparent(SceneDevice& device) {
-  std::stable_sort(lists.transparent.begin(), lists.transparent.end(),
-                   [](const auto& a, const auto& b) { return a.first > b.first; });
-  for (auto& [distance, model] : lists.transparent) flushModel(device, *model, Model::kTransparent);
+  rank(lists.transparent);
+  for (const auto& entry : lists.transparent) flushModel(device, *entry.item, Model::kTransparent);
   lists.transparent.clear();
 }
 
 // Queues what the model draws and draws its opaque items; false when the
 // model is not drawn from this eye.
-bool drawOpaque(SceneDevice& device, Model& model, const RenderContext& context) {
+bool drawOpaque(Model& model, const RenderContext& context) {
   if (!model.prepare(context.eye.pos)) return false;
   model.render(context);
-  if (model.hasQueued(Model::kOpaque)) flushModel(device, model, Model::kOpaque);
+  if (model.hasQueued(Model::kOpaque)) flushModel(context.device, model, Model::kOpaque);
   return true;
 }
 
 // An ordered model is drawn whole, its transparent items right after its
 // opaque ones.
-void drawOrdered(SceneDevice& device, Model& model, const RenderContext& context) {
-  if (!drawOpaque(device, model, context)) return;
+void drawOrdered(Model& model, const RenderContext& context) {
+  if (!drawOpaque(model, context)) return;
   queueTransparent(model, context.eye.pos);
-  drawTransparent(device);
+  drawTransparent(context.device);
 }
 
 // The camera's view, directly or reflected by a mirror (whose reflection
 // plane is its own xz plane): triangle winding is reversed then.
 void renderCamera(SceneDevice& device, Camera& camera, Object* mirror) {
-  RenderContext context;
-  context.eye = camera.renderTransform();
+  RenderContext context{device, camera.renderTransform(), {}, false};
   if (mirror) {
     const Transform& m = mirror->renderTransform();
     const Transform reflect{{{1, 0, 0}, {0, -1, 0}, {0, 0, 1}}, {}};
@@ -101,17 +124,34 @@ void renderCamera(SceneDevice& device, Camera& camera, Object* mirror) {
   // transparent, farthest first, tested against the depth but not writing
   // it.
   const auto& ordered = lists.orderedModels;
-  auto negative = std::find_if(ordered.begin(), ordered.end(), [](const Model* m) { return m->order < 0; });
+  auto negative = std::find_if(ordered.begin(), ordered.end(), [](const auto& m) { return m.key < 0; });
   device.setZMode(1);
-  for (auto it = ordered.begin(); it != negative; ++it) drawOrdered(device, **it, context);
+  for (auto it = ordered.begin(); it != negative; ++it) drawOrdered(*it->item, context);
   device.setZMode(0);
   for (Model* model : lists.models)
-    if (drawOpaque(device, *model, context)) queueTransparent(*model, context.eye.pos);
+    if (drawOpaque(*model, context)) queueTransparent(*model, context.eye.pos);
   device.setZMode(2);
   drawTransparent(device);
   device.setZMode(1);
-  for (auto it = negative; it != ordered.end(); ++it) drawOrdered(device, **it, context);
+  for (auto it = negative; it != ordered.end(); ++it) drawOrdered(*it->item, context);
   device.setZMode(0);
+}
+
+void fileForRender(SceneDevice& device, Object& object) {
+  if (Light* light = object.getLight()) {
+    if (DeviceLight* deviceLight = light->deviceLight(device)) lists.lights.push_back(deviceLight);
+  } else if (Camera* camera = object.getCamera()) {
+    file(lists.cameras, static_cast<float>(camera->order), camera);
+  } else if (object.getMirror()) {
+    lists.mirrors.push_back(&object);
+  } else if (object.getListener()) {
+    lists.listeners.push_back(&object);
+  } else if (Model* model = object.getModel()) {
+    if (model->order)
+      file(lists.orderedModels, static_cast<float>(model->order), model);
+    else
+      lists.models.push_back(model);
+  }
 }
 
 void renderWorld(float tween) {
@@ -124,32 +164,23 @@ void renderWorld(float tween) {
   lists.lights.clear();
   lists.cameras.clear();
   lists.mirrors.clear();
+  lists.listeners.clear();
   lists.orderedModels.clear();
   lists.models.clear();
-  for (Object* object : lists.visible) {
-    if (!object->beginRender(tween)) continue;
-    if (Light* light = object->getLight()) {
-      if (light->deviceLight()) lists.lights.push_back(light->deviceLight());
-    } else if (Camera* camera = object->getCamera()) {
-      lists.cameras.push_back(camera);
-    } else if (object->getMirror()) {
-      lists.mirrors.push_back(object);
-    } else if (Model* model = object->getModel()) {
-      (model->order ? lists.orderedModels : lists.models).push_back(model);
-    }
-  }
-  std::stable_sort(lists.orderedModels.begin(), lists.orderedModels.end(),
-                   [](const Model* a, const Model* b) { return a->order > b->order; });
-  std::stable_sort(lists.cameras.begin(), lists.cameras.end(),
-                   [](const Camera* a, const Camera* b) { return a->order > b->order; });
+  for (Object* object : lists.visible)
+    if (object->beginRender(tween)) fileForRender(device, *object);
+  rank(lists.orderedModels);
+  rank(lists.cameras);
 
   device.begin(lists.lights);
-  for (Camera* camera : lists.cameras) {
-    if (!camera->beginCameraRender(device)) continue;
-    for (Object* mirror : lists.mirrors) renderCamera(device, *camera, mirror);
-    renderCamera(device, *camera, nullptr);
+  for (const auto& entry : lists.cameras) {
+    Camera& camera = *entry.item;
+    if (!camera.beginCameraRender(device)) continue;
+    for (Object* mirror : lists.mirrors) renderCamera(device, camera, mirror);
+    renderCamera(device, camera, nullptr);
   }
   device.end();
+  for (Object* listener : lists.listeners) listener->afterRender();
   world->trisRendered = static_cast<int32_t>(device.trianglesDrawn() - trianglesBefore);
 }
 

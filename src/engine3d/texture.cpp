@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "engine3d/texture_cache.h"
-#include "lib2d/graphics_module.h"
 #include "platform/graphics_device.h"
 
 namespace vx {
@@ -17,12 +16,7 @@ TextureImage::TextureImage() { ++liveImages; }
 
 TextureImage::~TextureImage() {
   if (cached) forgetCachedImage(*this);
-  for (Canvas* frame : frames) {
-    // Drawing on a frame (through TextureBuffer) moves to the front buffer
-    // before the frame goes.
-    if (frame == graphics().current) setBuffer(frame->graphics()->frontCanvas());
-    frame->graphics()->freeCanvas(frame);
-  }
+  for (Canvas* frame : frames) frame->graphics()->freeCanvas(frame);
   --liveImages;
 }
 

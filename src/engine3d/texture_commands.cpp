@@ -11,18 +11,19 @@ namespace vx {
 namespace {
 
 int32_t createTextureCommand(int32_t width, int32_t height, int32_t flags, int32_t frames) {
-  if (!worldOrFail()) return 0;
+  World* world = worldOrFail();
+  if (!world) return 0;
   if (frames <= 0) {
     if (debugging()) raiseError("Illegal number of texture frames");
     return 0;
   }
-  return addTexture(createTexture(graphicsDevice(), width, height, flags, frames));
+  return addTexture(createTexture(*world->graphics, width, height, flags, frames));
 }
 
 int32_t loadFromFile(StrArg& file, int32_t flags, const TextureStrip& strip) {
   World* world = worldOrFail();
   if (!world) return 0;
-  const Texture texture = loadTexture(graphicsDevice(), world->textureFilters, file.view(), flags, strip);
+  const Texture texture = loadTexture(*world->graphics, world->textureFilters, file.view(), flags, strip);
   return texture.frameCount() ? addTexture(texture) : 0;
 }
 

@@ -2,30 +2,13 @@
 
 #include <memory>
 
-#include "lib2d/graphics_module.h"
 #include "runtime/errors.h"
 
 namespace vx {
 
-void linkEntityCommands(Registry& r);
-void linkDeviceCommands(Registry& r);
-void linkCameraCommands(Registry& r);
-void linkRenderCommands(Registry& r);
-void linkTextureCommands(Registry& r);
-void linkBrushCommands(Registry& r);
-void linkMeshCommands(Registry& r);
-void linkSurfaceCommands(Registry& r);
-
 namespace {
 
 std::unique_ptr<World> current;
-
-bool create() {
-  current.reset();
-  return true;
-}
-
-void destroy() { endWorld3D(); }
 
 // Calls visit for the entity and every descendant, parents first.
 template <typename Visit>
@@ -44,31 +27,21 @@ T* liveIn(HandleSet<T> World::*set, int32_t handle, const char* message) {
   return ((*current).*set).get(handle, message);
 }
 
-void linkCommands(Registry& r) {
-  linkEntityCommands(r);
-  linkTextureCommands(r);
-  linkBrushCommands(r);
-  linkMeshCommands(r);
-  linkSurfaceCommands(r);
-  linkDeviceCommands(r);
-  linkCameraCommands(r);
-  linkRenderCommands(r);
-}
-
 }  // namespace
 
 World* world3D() { return current.get(); }
 
-void startWorld3D(SceneDevice* device) {
-  endWorld3D();
+void createWorld(SceneDevice* device, GraphicsDevice* graphics) {
+  destroyWorld();
   current = std::make_unique<World>();
   current->device = device;
+  current->graphics = graphics;
   current->textureFilters.reset();
   current->loaderMatrices["x"] = Matrix{};
   current->loaderMatrices["3ds"] = Matrix{{1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
 }
 
-void endWorld3D() {
+void destroyWorld() {
   if (!current) return;
   freeAllEntities();
   freeAllBrushes();
@@ -127,8 +100,6 @@ int32_t addTexture(const Texture& texture) { return texture ? current->textures.
 
 int32_t addBrush(const Brush& brush) { return current->brushes.add(new Brush(brush)); }
 
-GraphicsDevice& graphicsDevice() { return *graphics().device; }
-
 // Frees the object of a handle in the world's set; nothing for another.
 template <typename T>
 void freeIn(HandleSet<T> World::*set, int32_t handle) {
@@ -149,7 +120,5 @@ void freeAllBrushes() {
 void freeAllTextures() {
   current->textures.clear([](Texture* texture) { delete texture; });
 }
-
-const RuntimeModule vexel3dModule{"vexel3d", create, destroy, linkCommands};
 
 }  // namespace vx

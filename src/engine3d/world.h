@@ -1,9 +1,9 @@
 #pragma once
-// The 3D module ("vexel3d"): the World exists while a 3D graphics mode is
-// set and owns every entity of it. The graphics module starts it once a 3D
-// mode has opened and ends it before any mode changes, at EndGraphics and
-// when the run ends; ending it frees every entity, so all entity handles
-// become invalid.
+// The World exists while a 3D graphics mode is set and owns every entity,
+// brush and texture of it. The 3D module (world3d/vexel3d_module) starts it
+// once a 3D mode has opened and ends it before any mode changes, at
+// EndGraphics and when the run ends; ending it frees every entity, so all
+// entity handles become invalid.
 //
 // Every entity a program can name is in the world's handle set. The
 // helpers below are the one way commands of every entity kind check their
@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <type_traits>
 
 #include "engine3d/brush.h"
 #include "engine3d/device/scene_device.h"
@@ -21,17 +22,15 @@
 #include "engine3d/texture_filters.h"
 #include "runtime/errors.h"
 #include "runtime/handles.h"
-#include "runtime/runtime_modules.h"
 
 namespace vx {
-
-extern const RuntimeModule vexel3dModule;
 
 class GraphicsDevice;
 class SceneDevice;
 
 struct World {
-  SceneDevice* device = nullptr;
+  SceneDevice* device = nullptr;      // the scene device of the 3D mode
+  GraphicsDevice* graphics = nullptr; // its graphics device, where texture canvases live
   HandleSet<Entity> entities;
   // The textures and brushes handed to the program.
   HandleSet<Texture> textures;
@@ -49,23 +48,48 @@ struct World {
 
 // The world, or null while no 3D mode is set.
 World* world3D();
-// Sets the world up for a 3D mode that has just opened, rendering through
-// the mode's scene device. Without a device (tests of the scene graph)
-// nothing can be drawn and lights have no device light.
-void startWorld3D(SceneDevice* device = nullptr);
-// Frees the world and everything in it; nothing happens without one.
-void endWorld3D();
+// Makes the world for a 3D mode that has just opened, rendering through the
+// mode's scene device (replacing any world there was). Without a scene
+// device (tests of the scene graph) nothing is drawn and lights have no
+// device light; without a graphics device no texture can be made.
+void createWorld(SceneDevice* device, GraphicsDevice* graphics);
+// Frees every entity, brush and texture and then the world; nothing
+// happens without one.
+void destroyWorld();
 
 // The world; "3D Graphics mode not set" while debugging, null otherwise.
 World* worldOrFail();
 // The live entity of a handle: "Entity does not exist".
 Entity* entityOf(int32_t handle);
-// The live entity of a handle as one kind (Get is &Entity::getCamera and
-// the like): message while debugging when it is another kind.
+
+template <typename Query>
+struct QueryOf;
+template <typename Owner, typename Kind>
+struct QueryOf<Kind* (Owner::*)()> {
+  using owner = Owner;
+  using kind = Kind;
+};
+
+// The entity as one kind, or null (also for a null entity). Get is the
+// kind's query: &Entity::getCamera and the others of Entity, or
+// &Model::getMesh and the others of Model, which are asked of the
+// entity's model.
+template <auto Get>
+auto kindOf(Entity* entity) -> typename QueryOf<decltype(Get)>::kind* {
+  if constexpr (std::is_same_v<typename QueryOf<decltype(Get)>::owner, Model>) {
+    Model* model = entity ? entity->getModel() : nullptr;
+    return model ? (model->*Get)() : nullptr;
+  } else {
+    return entity ? (entity->*Get)() : nullptr;
+  }
+}
+
+// The live entity of a handle as one kind (as kindOf): message while
+// debugging when it is another kind.
 template <auto Get>
 auto entityKindOf(int32_t handle, const char* message) {
   Entity* entity = entityOf(handle);
-  decltype((entity->*Get)()) kind = entity ? (entity->*Get)() : nullptr;
+  auto* kind = kindOf<Get>(entity);
   if (entity && !kind && debugging()) raiseError(message);
   return kind;
 }
@@ -105,9 +129,6 @@ void freeBrush(int32_t handle);
 // Frees every registered brush, every registered texture.
 void freeAllBrushes();
 void freeAllTextures();
-
-// The graphics device of the open mode (a 3D mode while there is a world).
-GraphicsDevice& graphicsDevice();
 
 inline int32_t handleOf(const Entity* entity) { return HandleSet<Entity>::handleOf(entity); }
 

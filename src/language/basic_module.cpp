@@ -28,7 +28,7 @@ void end() { endProgram(); }
 
 void stop() {
   platform().debugStop();
-  if (!platform().idle()) endProgram();
+  idleOrEnd();
 }
 
 void runtimeError(StrArg message) { raiseRuntimeError(message.view()); }
@@ -47,7 +47,7 @@ void runtimeStats() {
 void debugStmt(int32_t a, int32_t b) {
   if (!debugging()) return;
   platform().debugStatement(a, b);
-  if (!platform().idle()) endProgram();
+  idleOrEnd();
 }
 
 void debugEnter(int32_t a, int32_t b, int32_t c) {

@@ -13,10 +13,6 @@ namespace {
 
 PlatformRuntime& platform() { return *PlatformRuntime::current(); }
 
-void idleOrEnd() {
-  if (!platform().idle()) endProgram();
-}
-
 void appTitle(StrArg title, StrArg closePrompt) { platform().setTitle(title.str(), closePrompt.str()); }
 
 void execFile(StrArg command) {
@@ -24,9 +20,7 @@ void execFile(StrArg command) {
   idleOrEnd();
 }
 
-void delay(int32_t milliseconds) {
-  if (!platform().delay(milliseconds)) endProgram();
-}
+void delay(int32_t milliseconds) { delayOrEnd(milliseconds); }
 
 int32_t milliSecs() { return static_cast<int32_t>(monotonicMillis()); }
 

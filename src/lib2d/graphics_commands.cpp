@@ -25,10 +25,6 @@ PlatformRuntime& platform() { return *PlatformRuntime::current(); }
 GraphicsDevice& device() { return *graphics().device; }
 Canvas& current() { return *graphics().current; }
 
-void idleOrEnd() {
-  if (!platform().idle()) endProgram();
-}
-
 // Drivers and modes
 
 const GraphicsDriver* driverOf(int32_t driver) {

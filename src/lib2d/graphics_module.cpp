@@ -1,7 +1,6 @@
 #include "lib2d/graphics_module.h"
 
 #include "lib2d/images.h"
-#include "engine3d/world.h"
 #include "platform/graphics_device.h"
 #include "platform/platform_runtime.h"
 #include "runtime/errors.h"
@@ -15,6 +14,7 @@ void linkMovieCommands(Registry& r);
 namespace {
 
 GraphicsState state;
+World3DHooks world3DHooks;
 
 PlatformRuntime& platform() { return *PlatformRuntime::current(); }
 
@@ -28,7 +28,7 @@ void resetDrawing() {
 // What a mode change takes away before the mode closes: the 3D world,
 // every image and movie, and the console's scratch canvas.
 void releaseModeObjects() {
-  endWorld3D();
+  if (world3DHooks.end) world3DHooks.end();
   freeAllImages();
   if (state.device) state.device->closeAllMovies();
   if (state.device) state.device->freeCanvas(state.inputScratch);
@@ -49,14 +49,20 @@ void link(Registry& r) {
   linkMovieCommands(r);
 }
 
-bool openDefaultWindow() {
-  state.device = platform().openGraphics(400, 300, 0, 0, kGraphicsWindowed);
-  return state.device != nullptr;
+// Drawing moves to the front buffer before the current buffer is freed
+// (an image frame, a texture).
+void leaveCanvas(Canvas& canvas) {
+  if (&canvas == state.current) setBuffer(state.device->frontCanvas());
 }
 
-void idleOrEnd() {
-  if (!platform().idle()) endProgram();
+// The device of a mode that has just opened, or null.
+GraphicsDevice* adoptDevice(GraphicsDevice* device) {
+  state.device = device;
+  if (device) device->onCanvasFree(leaveCanvas);
+  return device;
 }
+
+bool openDefaultWindow() { return adoptDevice(platform().openGraphics(400, 300, 0, 0, kGraphicsWindowed)); }
 
 bool create() {
   state = GraphicsState{};
@@ -71,6 +77,8 @@ void destroy() { closeMode(); }
 }  // namespace
 
 GraphicsState& graphics() { return state; }
+
+void setWorld3DHooks(const World3DHooks& hooks) { world3DHooks = hooks; }
 
 Canvas* bufferOf(int32_t handle) {
   if (!state.device) return nullptr;
@@ -93,7 +101,7 @@ void setBuffer(Canvas& canvas) {
 
 void openMode(int width, int height, int depth, int32_t flags, bool backCurrent) {
   closeMode();
-  state.device = platform().openGraphics(width, height, depth, state.selectedDriver, flags);
+  adoptDevice(platform().openGraphics(width, height, depth, state.selectedDriver, flags));
   idleOrEnd();
   if (!state.device) raiseError("Unable to set graphics mode");
   state.userGraphics = true;
@@ -102,7 +110,7 @@ void openMode(int width, int height, int depth, int32_t flags, bool backCurrent)
   if (!(flags & kGraphicsThreeD)) return;
   SceneDevice* scene = state.device->createScene();
   if (!scene) raiseError("Unable to create 3D Scene");
-  startWorld3D(scene);
+  if (world3DHooks.start) world3DHooks.start(*scene, *state.device);
 }
 
 void endGraphics() {

@@ -14,6 +14,7 @@ namespace vx {
 class Canvas;
 class Font;
 class GraphicsDevice;
+class SceneDevice;
 
 extern const RuntimeModule graphicsModule;
 
@@ -44,6 +45,16 @@ Canvas* bufferOrCurrent(int32_t handle);
 // Makes the canvas current, with the origin at (0, 0), the viewport the
 // whole canvas, and the module's colours and font.
 void setBuffer(Canvas& canvas);
+
+// The 3D world lives above this module: the 3D module hands in its start
+// and end when the run starts. A 3D mode starts the world once it has
+// opened; every mode change, EndGraphics and the end of the run end it
+// first.
+struct World3DHooks {
+  void (*start)(SceneDevice& scene, GraphicsDevice& graphics) = nullptr;
+  void (*end)() = nullptr;
+};
+void setWorld3DHooks(const World3DHooks& hooks);
 
 // Opens a mode (closing the open one) with openGraphics flags; raises
 // "Unable to set graphics mode" when it cannot be opened. The front buffer

@@ -23,16 +23,6 @@ HandleSet<Image> images;
 
 GraphicsDevice& device() { return *graphics().device; }
 
-// When the current buffer is a frame of the image, drawing moves to the
-// front buffer before the frame goes away.
-void leaveFrames(const Image& image) {
-  for (Canvas* frame : image.frames)
-    if (frame == graphics().current) {
-      setBuffer(device().frontCanvas());
-      return;
-    }
-}
-
 void releaseFrames(std::vector<Canvas*>& frames) {
   for (Canvas* frame : frames) device().freeCanvas(frame);
   frames.clear();
@@ -40,7 +30,6 @@ void releaseFrames(std::vector<Canvas*>& frames) {
 
 void freeImageObject(Image* image) {
   images.remove(image);
-  leaveFrames(*image);
   releaseFrames(image->frames);
   delete image;
 }
@@ -249,7 +238,6 @@ int32_t imageYHandle(int32_t handle) {
 void transformImage(int32_t handle, float a, float b, float c, float d) {
   Image* image = imageOf(handle);
   if (!image) return;
-  leaveFrames(*image);
   for (Canvas*& frame : image->frames) {
     Canvas* transformed = transformCanvas(device(), *frame, a, b, c, d, graphics().transformFilter);
     if (!transformed) continue;
@@ -323,7 +311,6 @@ Canvas* frameOf(int32_t handle, int32_t frame) {
 
 void freeAllImages() {
   images.clear([](Image* image) {
-    leaveFrames(*image);
     if (graphics().device) releaseFrames(image->frames);
     delete image;
   });

@@ -37,7 +37,7 @@ int32_t drawMovie(int32_t handle, int32_t x, int32_t y, int32_t w, int32_t h) {
     if (h < 0) h = movie->height();
     drawn = movie->draw(*graphics().current, x, y, w, h);
   }
-  if (!PlatformRuntime::current()->idle()) endProgram();
+  idleOrEnd();
   return drawn;
 }
 

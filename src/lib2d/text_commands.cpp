@@ -21,10 +21,6 @@ namespace {
 PlatformRuntime& platform() { return *PlatformRuntime::current(); }
 GraphicsDevice& device() { return *graphics().device; }
 
-void idleOrEnd() {
-  if (!platform().idle()) endProgram();
-}
-
 int32_t fontHeight() { return currentFont() ? currentFont()->height() : 0; }
 int32_t widthOf(std::string_view text) { return currentFont() ? currentFont()->stringWidth(text) : 0; }
 
@@ -170,7 +166,7 @@ class LineEditor {
         compose();
         shownPhase = -1;
       }
-      if (!platform().delay(20)) endProgram();
+      delayOrEnd(20);
     }
   }
 

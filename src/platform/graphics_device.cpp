@@ -87,6 +87,7 @@ Canvas* GraphicsDevice::loadCanvas(const std::string& file, int32_t flags) {
 void GraphicsDevice::freeCanvas(Canvas* canvas) {
   if (!canvas || canvas == front_.get() || canvas == back_.get()) return;
   if (!canvases_.find(HandleSet<Canvas>::handleOf(canvas))) return;
+  if (canvasFreeHandler_) canvasFreeHandler_(*canvas);
   canvases_.remove(canvas);
   delete canvas;
 }

@@ -48,8 +48,11 @@ class GraphicsDevice {
   // when debugging and gives null otherwise.
   Canvas* buffer(int32_t handle) const { return canvases_.get(handle, "Buffer does not exist"); }
   Canvas* findCanvas(int32_t handle) const { return canvases_.find(handle); }
-  // Frees a canvas of the set; the front and back canvases stay.
+  // Frees a canvas of the set; the front and back canvases stay. The
+  // handler set with onCanvasFree hears of it first (drawing moves off a
+  // canvas that is about to go).
   void freeCanvas(Canvas* canvas);
+  void onCanvasFree(void (*handler)(Canvas& canvas)) { canvasFreeHandler_ = handler; }
 
   // Fonts: the default font ("courier", 12 pixels, given to the front and
   // back canvases) and those loaded since, freed with the device.
@@ -113,6 +116,7 @@ class GraphicsDevice {
   TextureLimits textureLimits_;
   SceneContext sceneContext_ = SceneContext::kOffscreen;
   std::unique_ptr<SceneDevice> scene_;
+  void (*canvasFreeHandler_)(Canvas&) = nullptr;
 };
 
 // The pixel format of a mode's canvases for a depth of 16, 24 or 32.

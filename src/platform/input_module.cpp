@@ -22,12 +22,12 @@ InputDevice& mouse() { return input().mouse(); }
 // result by convert (0 drops the code); ends the program if it is ended.
 template <typename Convert>
 int32_t waitFor(InputDevice& device, Convert convert) {
-  while (platform().idle()) {
+  for (;;) {
+    idleOrEnd();
     if (int32_t code = device.next())
       if (int32_t result = convert(code)) return result;
-    if (!platform().delay(20)) break;
+    delayOrEnd(20);
   }
-  endProgram();
 }
 
 int32_t keyDown(int32_t key) { return keyboard().isDown(key); }

@@ -9,49 +9,54 @@ namespace {
 struct KeyPair {
   SDL_Scancode scancode;
   uint8_t code;
+  const char* name;  // SDL's name of the scancode
 };
+
+#define KEY(name, code) \
+  { SDL_SCANCODE_##name, code, #name }
 
 // clang-format off
 constexpr KeyPair kKeys[] = {
-    {SDL_SCANCODE_ESCAPE, 1},   {SDL_SCANCODE_1, 2},        {SDL_SCANCODE_2, 3},
-    {SDL_SCANCODE_3, 4},        {SDL_SCANCODE_4, 5},        {SDL_SCANCODE_5, 6},
-    {SDL_SCANCODE_6, 7},        {SDL_SCANCODE_7, 8},        {SDL_SCANCODE_8, 9},
-    {SDL_SCANCODE_9, 10},       {SDL_SCANCODE_0, 11},       {SDL_SCANCODE_MINUS, 12},
-    {SDL_SCANCODE_EQUALS, 13},  {SDL_SCANCODE_BACKSPACE, 14}, {SDL_SCANCODE_TAB, 15},
-    {SDL_SCANCODE_Q, 16},       {SDL_SCANCODE_W, 17},       {SDL_SCANCODE_E, 18},
-    {SDL_SCANCODE_R, 19},       {SDL_SCANCODE_T, 20},       {SDL_SCANCODE_Y, 21},
-    {SDL_SCANCODE_U, 22},       {SDL_SCANCODE_I, 23},       {SDL_SCANCODE_O, 24},
-    {SDL_SCANCODE_P, 25},       {SDL_SCANCODE_LEFTBRACKET, 26}, {SDL_SCANCODE_RIGHTBRACKET, 27},
-    {SDL_SCANCODE_RETURN, 28},  {SDL_SCANCODE_LCTRL, 29},   {SDL_SCANCODE_A, 30},
-    {SDL_SCANCODE_S, 31},       {SDL_SCANCODE_D, 32},       {SDL_SCANCODE_F, 33},
-    {SDL_SCANCODE_G, 34},       {SDL_SCANCODE_H, 35},       {SDL_SCANCODE_J, 36},
-    {SDL_SCANCODE_K, 37},       {SDL_SCANCODE_L, 38},       {SDL_SCANCODE_SEMICOLON, 39},
-    {SDL_SCANCODE_APOSTROPHE, 40}, {SDL_SCANCODE_GRAVE, 41}, {SDL_SCANCODE_LSHIFT, 42},
-    {SDL_SCANCODE_BACKSLASH, 43}, {SDL_SCANCODE_Z, 44},     {SDL_SCANCODE_X, 45},
-    {SDL_SCANCODE_C, 46},       {SDL_SCANCODE_V, 47},       {SDL_SCANCODE_B, 48},
-    {SDL_SCANCODE_N, 49},       {SDL_SCANCODE_M, 50},       {SDL_SCANCODE_COMMA, 51},
-    {SDL_SCANCODE_PERIOD, 52},  {SDL_SCANCODE_SLASH, 53},   {SDL_SCANCODE_RSHIFT, 54},
-    {SDL_SCANCODE_KP_MULTIPLY, 55}, {SDL_SCANCODE_LALT, 56}, {SDL_SCANCODE_SPACE, 57},
-    {SDL_SCANCODE_CAPSLOCK, 58}, {SDL_SCANCODE_F1, 59},     {SDL_SCANCODE_F2, 60},
-    {SDL_SCANCODE_F3, 61},      {SDL_SCANCODE_F4, 62},      {SDL_SCANCODE_F5, 63},
-    {SDL_SCANCODE_F6, 64},      {SDL_SCANCODE_F7, 65},      {SDL_SCANCODE_F8, 66},
-    {SDL_SCANCODE_F9, 67},      {SDL_SCANCODE_F10, 68},     {SDL_SCANCODE_NUMLOCKCLEAR, 69},
-    {SDL_SCANCODE_SCROLLLOCK, 70}, {SDL_SCANCODE_KP_7, 71}, {SDL_SCANCODE_KP_8, 72},
-    {SDL_SCANCODE_KP_9, 73},    {SDL_SCANCODE_KP_MINUS, 74}, {SDL_SCANCODE_KP_4, 75},
-    {SDL_SCANCODE_KP_5, 76},    {SDL_SCANCODE_KP_6, 77},    {SDL_SCANCODE_KP_PLUS, 78},
-    {SDL_SCANCODE_KP_1, 79},    {SDL_SCANCODE_KP_2, 80},    {SDL_SCANCODE_KP_3, 81},
-    {SDL_SCANCODE_KP_0, 82},    {SDL_SCANCODE_KP_PERIOD, 83}, {SDL_SCANCODE_NONUSBACKSLASH, 86},
-    {SDL_SCANCODE_F11, 87},     {SDL_SCANCODE_F12, 88},     {SDL_SCANCODE_F13, 100},
-    {SDL_SCANCODE_F14, 101},    {SDL_SCANCODE_F15, 102},    {SDL_SCANCODE_KP_EQUALS, 141},
-    {SDL_SCANCODE_KP_ENTER, 156}, {SDL_SCANCODE_RCTRL, 157}, {SDL_SCANCODE_KP_COMMA, 179},
-    {SDL_SCANCODE_KP_DIVIDE, 181}, {SDL_SCANCODE_PRINTSCREEN, 183}, {SDL_SCANCODE_RALT, 184},
-    {SDL_SCANCODE_PAUSE, 197},  {SDL_SCANCODE_HOME, 199},   {SDL_SCANCODE_UP, 200},
-    {SDL_SCANCODE_PAGEUP, 201}, {SDL_SCANCODE_LEFT, 203},   {SDL_SCANCODE_RIGHT, 205},
-    {SDL_SCANCODE_END, 207},    {SDL_SCANCODE_DOWN, 208},   {SDL_SCANCODE_PAGEDOWN, 209},
-    {SDL_SCANCODE_INSERT, 210}, {SDL_SCANCODE_DELETE, 211}, {SDL_SCANCODE_LGUI, 219},
-    {SDL_SCANCODE_RGUI, 220},   {SDL_SCANCODE_APPLICATION, 221},
+    KEY(ESCAPE, 1),   KEY(1, 2),        KEY(2, 3),
+    KEY(3, 4),        KEY(4, 5),        KEY(5, 6),
+    KEY(6, 7),        KEY(7, 8),        KEY(8, 9),
+    KEY(9, 10),       KEY(0, 11),       KEY(MINUS, 12),
+    KEY(EQUALS, 13),  KEY(BACKSPACE, 14), KEY(TAB, 15),
+    KEY(Q, 16),       KEY(W, 17),       KEY(E, 18),
+    KEY(R, 19),       KEY(T, 20),       KEY(Y, 21),
+    KEY(U, 22),       KEY(I, 23),       KEY(O, 24),
+    KEY(P, 25),       KEY(LEFTBRACKET, 26), KEY(RIGHTBRACKET, 27),
+    KEY(RETURN, 28),  KEY(LCTRL, 29),   KEY(A, 30),
+    KEY(S, 31),       KEY(D, 32),       KEY(F, 33),
+    KEY(G, 34),       KEY(H, 35),       KEY(J, 36),
+    KEY(K, 37),       KEY(L, 38),       KEY(SEMICOLON, 39),
+    KEY(APOSTROPHE, 40), KEY(GRAVE, 41), KEY(LSHIFT, 42),
+    KEY(BACKSLASH, 43), KEY(Z, 44),     KEY(X, 45),
+    KEY(C, 46),       KEY(V, 47),       KEY(B, 48),
+    KEY(N, 49),       KEY(M, 50),       KEY(COMMA, 51),
+    KEY(PERIOD, 52),  KEY(SLASH, 53),   KEY(RSHIFT, 54),
+    KEY(KP_MULTIPLY, 55), KEY(LALT, 56), KEY(SPACE, 57),
+    KEY(CAPSLOCK, 58), KEY(F1, 59),     KEY(F2, 60),
+    KEY(F3, 61),      KEY(F4, 62),      KEY(F5, 63),
+    KEY(F6, 64),      KEY(F7, 65),      KEY(F8, 66),
+    KEY(F9, 67),      KEY(F10, 68),     KEY(NUMLOCKCLEAR, 69),
+    KEY(SCROLLLOCK, 70), KEY(KP_7, 71), KEY(KP_8, 72),
+    KEY(KP_9, 73),    KEY(KP_MINUS, 74), KEY(KP_4, 75),
+    KEY(KP_5, 76),    KEY(KP_6, 77),    KEY(KP_PLUS, 78),
+    KEY(KP_1, 79),    KEY(KP_2, 80),    KEY(KP_3, 81),
+    KEY(KP_0, 82),    KEY(KP_PERIOD, 83), KEY(NONUSBACKSLASH, 86),
+    KEY(F11, 87),     KEY(F12, 88),     KEY(F13, 100),
+    KEY(F14, 101),    KEY(F15, 102),    KEY(KP_EQUALS, 141),
+    KEY(KP_ENTER, 156), KEY(RCTRL, 157), KEY(KP_COMMA, 179),
+    KEY(KP_DIVIDE, 181), KEY(PRINTSCREEN, 183), KEY(RALT, 184),
+    KEY(PAUSE, 197),  KEY(HOME, 199),   KEY(UP, 200),
+    KEY(PAGEUP, 201), KEY(LEFT, 203),   KEY(RIGHT, 205),
+    KEY(END, 207),    KEY(DOWN, 208),   KEY(PAGEDOWN, 209),
+    KEY(INSERT, 210), KEY(DELETE, 211), KEY(LGUI, 219),
+    KEY(RGUI, 220),   KEY(APPLICATION, 221),
 };
 // clang-format on
+#undef KEY
 
 struct Tables {
   std::array<uint8_t, SDL_NUM_SCANCODES> codeOf{};
@@ -80,6 +85,12 @@ char shifted(char c) {
 
 int keyCodeOf(SDL_Scancode scancode) {
   return scancode >= 0 && scancode < SDL_NUM_SCANCODES ? kTables.codeOf[scancode] : 0;
+}
+
+std::vector<NamedKeyCode> namedKeyCodes() {
+  std::vector<NamedKeyCode> all;
+  for (const KeyPair& k : kKeys) all.push_back({k.name, k.code});
+  return all;
 }
 
 SDL_Scancode scancodeOf(int keyCode) {

@@ -5,11 +5,20 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace vx {
 
 // The key code of an SDL scancode; 0 for keys programs have no code for.
 int keyCodeOf(SDL_Scancode scancode);
+
+// Every key code programs have, named after its SDL scancode ("ESCAPE",
+// "LEFT", "KP_7"); the SDK header defines them as VX_KEY_ESCAPE and so on.
+struct NamedKeyCode {
+  const char* name;
+  int code;
+};
+std::vector<NamedKeyCode> namedKeyCodes();
 
 // The SDL scancode of a key code; SDL_SCANCODE_UNKNOWN when none.
 SDL_Scancode scancodeOf(int keyCode);

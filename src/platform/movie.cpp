@@ -12,6 +12,7 @@ extern "C" {
 #include "platform/canvas.h"
 #include "platform/graphics_device.h"
 #include "sound/decoder.h"
+#include "sound/ffmpeg_stream.h"
 #include "sound/sound_system.h"
 
 namespace vx {
@@ -42,7 +43,6 @@ int64_t frameDuration(const AVFrame& frame) {
 }  // namespace
 
 std::unique_ptr<Movie> Movie::open(GraphicsDevice& device, const std::string& path, AudioDevice* audio) {
-  av_log_set_level(AV_LOG_QUIET);
   std::unique_ptr<Movie> movie(new Movie());
   if (!movie->openVideo(path)) return nullptr;
   movie->frame_ = Canvas::create(&device, movie->width_, movie->height_, 0, device.surfaceContext());
@@ -62,45 +62,35 @@ Movie::~Movie() {
   sws_freeContext(scaler_);
   av_frame_free(&shown_);
   av_frame_free(&next_);
-  av_packet_free(&packet_);
-  avcodec_free_context(&codec_);
-  avformat_close_input(&format_);
 }
 
 bool Movie::openVideo(const std::string& path) {
-  if (avformat_open_input(&format_, path.c_str(), nullptr, nullptr) < 0) return false;
-  if (avformat_find_stream_info(format_, nullptr) < 0) return false;
-  const AVCodec* decoder = nullptr;
-  stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
-  if (stream_ < 0 || !decoder) return false;
-  AVStream* stream = format_->streams[stream_];
+  video_ = std::make_unique<sound::FfmpegStream>();
   // Only the video stream is read here; the sound track has its own reader.
-  for (unsigned i = 0; i < format_->nb_streams; ++i)
-    if (static_cast<int>(i) != stream_) format_->streams[i]->discard = AVDISCARD_ALL;
-  codec_ = avcodec_alloc_context3(decoder);
-  if (!codec_ || avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return false;
-  // Slices only: frame threads would hold frames back.
-  codec_->thread_count = 0;
-  codec_->thread_type = FF_THREAD_SLICE;
-  // A frame the decoder knows to be damaged is left out rather than shown.
-  codec_->flags &= ~AV_CODEC_FLAG_OUTPUT_CORRUPT;
-  if (avcodec_open2(codec_, decoder, nullptr) < 0) return false;
-  width_ = codec_->width;
-  height_ = codec_->height;
+  const bool opened = video_->open(path, AVMEDIA_TYPE_VIDEO, [](AVCodecContext& codec) {
+    // Slices only: frame threads would hold frames back.
+    codec.thread_count = 0;
+    codec.thread_type = FF_THREAD_SLICE;
+    // A frame the decoder knows to be damaged is left out rather than shown.
+    codec.flags &= ~AV_CODEC_FLAG_OUTPUT_CORRUPT;
+  });
+  if (!opened) return false;
+  width_ = video_->codec()->width;
+  height_ = video_->codec()->height;
   if (width_ <= 0 || height_ <= 0) return false;
+  AVStream* stream = video_->stream();
   timeBase_ = av_q2d(stream->time_base);
-  const AVRational rate = av_guess_frame_rate(format_, stream, nullptr);
+  const AVRational rate = av_guess_frame_rate(video_->format(), stream, nullptr);
   const double fps = rate.num > 0 && rate.den > 0 ? av_q2d(rate) : 0;
   frameInterval_ = fps > 0 && fps <= kMaxFrameRate ? 1 / fps : kDefaultInterval;
-  packet_ = av_packet_alloc();
   next_ = av_frame_alloc();
   shown_ = av_frame_alloc();
-  return packet_ && next_ && shown_;
+  return next_ && shown_;
 }
 
 void Movie::startSound(const std::string& path) {
   // The sound track is read by a decoder of its own, on the sound thread.
-  if (!audio_ || av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) < 0) return;
+  if (!audio_ || av_find_best_stream(video_->format(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) < 0) return;
   std::unique_ptr<sound::Decoder> decoder = sound::openFfmpegFile(path);
   if (!decoder) return;
   soundStream_ = audio_->system().openStream(std::move(decoder));
@@ -109,42 +99,25 @@ void Movie::startSound(const std::string& path) {
 
 bool Movie::decodeNext() {
   haveNext_ = false;
-  while (!ended_) {
-    const int status = avcodec_receive_frame(codec_, next_);
-    if (status == 0) {
-      const bool damaged = next_->decode_error_flags != 0 || (next_->flags & AV_FRAME_FLAG_CORRUPT) ||
-                           next_->width <= 0 || next_->height <= 0;
-      if (damaged) {
-        av_frame_unref(next_);
-        continue;
-      }
-      const int64_t pts = next_->best_effort_timestamp;
-      double t;
-      if (pts == AV_NOPTS_VALUE || timeBase_ <= 0) {
-        t = lastTime_ < 0 ? 0 : lastTime_ + frameInterval_;
-      } else {
-        if (firstPts_ == INT64_MIN) firstPts_ = pts;
-        t = double(pts - firstPts_) * timeBase_;
-      }
-      if (t < lastTime_) t = lastTime_;
-      lastTime_ = nextTime_ = t;
-      haveNext_ = true;
-      return true;
-    }
-    if (status == AVERROR_EOF || draining_) {
-      ended_ = true;
-      break;
-    }
-    // EAGAIN, or a frame that failed to decode: feed the next packet.
-    if (av_read_frame(format_, packet_) < 0) {
-      draining_ = true;
-      avcodec_send_packet(codec_, nullptr);
+  while (video_->receive(next_)) {
+    const bool damaged = next_->decode_error_flags != 0 || (next_->flags & AV_FRAME_FLAG_CORRUPT) ||
+                         next_->width <= 0 || next_->height <= 0;
+    if (damaged) {
+      av_frame_unref(next_);
       continue;
     }
-    // A packet the demuxer found cut short is not decoded.
-    if (packet_->stream_index == stream_ && !(packet_->flags & AV_PKT_FLAG_CORRUPT))
-      avcodec_send_packet(codec_, packet_);
-    av_packet_unref(packet_);
+    const int64_t pts = next_->best_effort_timestamp;
+    double t;
+    if (pts == AV_NOPTS_VALUE || timeBase_ <= 0) {
+      t = lastTime_ < 0 ? 0 : lastTime_ + frameInterval_;
+    } else {
+      if (firstPts_ == INT64_MIN) firstPts_ = pts;
+      t = double(pts - firstPts_) * timeBase_;
+    }
+    if (t < lastTime_) t = lastTime_;
+    lastTime_ = nextTime_ = t;
+    haveNext_ = true;
+    return true;
   }
   return false;
 }

@@ -17,9 +17,6 @@
 #include <memory>
 #include <string>
 
-struct AVFormatContext;
-struct AVCodecContext;
-struct AVPacket;
 struct AVFrame;
 struct SwsContext;
 
@@ -30,6 +27,7 @@ class Canvas;
 class GraphicsDevice;
 
 namespace sound {
+class FfmpegStream;
 struct Stream;
 }
 
@@ -70,19 +68,14 @@ class Movie {
   sound::Stream* soundStream_ = nullptr;
   std::unique_ptr<Canvas> frame_;
 
-  AVFormatContext* format_ = nullptr;
-  AVCodecContext* codec_ = nullptr;
-  AVPacket* packet_ = nullptr;
+  std::unique_ptr<sound::FfmpegStream> video_;
   AVFrame* next_ = nullptr;   // decoded, not shown yet
   AVFrame* shown_ = nullptr;  // the frame in the frame canvas
   SwsContext* scaler_ = nullptr;
-  int stream_ = -1;
   double timeBase_ = 0;       // seconds per timestamp unit
   double frameInterval_ = 0;  // seconds per frame
   int64_t firstPts_ = INT64_MIN;
   double lastTime_ = -1;      // time of the frame decoded last
-  bool draining_ = false;
-  bool ended_ = false;        // nothing more to decode
 
   int32_t width_ = 0, height_ = 0;
   bool playing_ = true;

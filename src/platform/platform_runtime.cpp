@@ -10,6 +10,8 @@
 #include "platform/repaint_timer.h"
 #include "platform/window_presenter.h"
 #include "runtime/debugger.h"
+#include "runtime/errors.h"
+#include "runtime/stop_signals.h"
 
 namespace vx {
 
@@ -24,8 +26,13 @@ enum PrivateEvent : uint32_t { MsgSuspend = 0, MsgResume = 1, MsgEnd = 2, MsgRep
 // platform runtime exists.
 std::atomic<bool> acceptingRequests{false};
 
+// A suspended program wakes this often to see whether it was stopped.
+constexpr int kSuspendedWakeMs = 50;
+
 bool openVideo() {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // Signals stop the run; they are not the window's close button.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (haveDisplay() && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
   return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
@@ -97,8 +104,11 @@ bool PlatformRuntime::idle() {
   if (input_) input_->playBack();
   SDL_Event event;
   for (;;) {
+    if (stopRequested()) return false;
     if (suspended_ && running_) {
-      if (!SDL_WaitEvent(&event)) return running_;
+      // Recorded input goes on arriving, as a person's would.
+      if (input_) input_->playBack();
+      if (!SDL_WaitEventTimeout(&event, kSuspendedWakeMs)) continue;
     } else if (!SDL_PollEvent(&event)) {
       // One poll pass stops at the events present when it began; take
       // those posted while handling them too (the end after a close).
@@ -118,6 +128,14 @@ bool PlatformRuntime::delay(int32_t milliseconds) {
     // Wakes early for any event, so the window stays responsive.
     SDL_WaitEventTimeout(nullptr, std::min(remaining, 100));
   }
+}
+
+void idleOrEnd() {
+  if (!PlatformRuntime::current()->idle()) endProgram();
+}
+
+void delayOrEnd(int32_t milliseconds) {
+  if (!PlatformRuntime::current()->delay(milliseconds)) endProgram();
 }
 
 void PlatformRuntime::handle(const SDL_Event& event) {

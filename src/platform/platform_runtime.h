@@ -39,7 +39,7 @@ class PlatformRuntime {
   void destroy();
 
   // Processes every pending event; blocks while suspended. False once the
-  // end message has been processed.
+  // end message has been processed or a stop signal has arrived.
   bool idle();
   // Waits milliseconds while processing events; false once ended.
   bool delay(int32_t milliseconds);
@@ -156,5 +156,11 @@ class PlatformRuntime {
   VerticalBlank blank_{60, 300};
   SDL_Rect savedWindow_{};
 };
+
+// What every command that waits or lets the window breathe does: idle (or
+// delay) on the current platform runtime, and end the program when it has
+// been ended (its window closed, an end requested, a stop signal).
+void idleOrEnd();
+void delayOrEnd(int32_t milliseconds);
 
 }  // namespace vx

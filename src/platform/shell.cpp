@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/helper_processes.h"
 #include "runtime/command_line.h"
 
 extern char** environ;
@@ -19,6 +20,7 @@ namespace vx {
 namespace {
 
 std::string programFile;
+std::vector<pid_t> startedPrograms;  // not reaped yet
 
 std::string withSlash(std::string dir) {
   if (dir.empty() || dir.back() != '/') dir += '/';
@@ -56,10 +58,20 @@ bool spawn(const std::vector<std::string>& argv, bool searchPath) {
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
+  // A group of its own: what the program starts in turn (a viewer that
+  // xdg-open hands the document to) is stopped with it.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid;
-  int failed = searchPath ? posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ)
-                          : posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ);
-  return failed == 0;
+  int failed = searchPath ? posix_spawnp(&pid, args[0], nullptr, &attributes, args.data(), environ)
+                          : posix_spawn(&pid, args[0], nullptr, &attributes, args.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  if (failed != 0) return false;
+  startedPrograms.push_back(pid);
+  addHelperProcess(pid);
+  return true;
 }
 
 }  // namespace
@@ -104,8 +116,8 @@ bool executeFile(std::string_view command) {
 }
 
 void reapStartedPrograms() {
-  while (waitpid(-1, nullptr, WNOHANG) > 0) {
-  }
+  std::erase_if(startedPrograms, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
+  forgetEndedHelperProcesses();
 }
 
 std::string systemProperty(std::string_view name) {

@@ -13,7 +13,9 @@ void setProgramFile(const std::string& path);
 
 // Starts a program, or opens a document with xdg-open, without waiting.
 // The command is a file name (in double quotes when it holds blanks)
-// followed by its parameters. True when it could be started.
+// followed by its parameters. True when it could be started. What it starts
+// keeps running after a program's end, except after a stop signal, which
+// it receives too.
 bool executeFile(std::string_view command);
 
 // Reaps programs started earlier that have ended.

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "runtime/stop_signals.h"
+
 namespace vx {
 
 Timer::Timer(int32_t periodMs) : periodMs_(periodMs), thread_([this] { run(); }) {}
@@ -31,7 +33,8 @@ void Timer::run() {
 
 int32_t Timer::wait() {
   std::unique_lock<std::mutex> lock(mutex_);
-  while (!signalled_ && !stopping_) signal_.wait_for(lock, std::chrono::milliseconds(1000));
+  // Slices short enough for a stop signal to end a slow timer's wait.
+  while (!signalled_ && !stopping_ && !stopRequested()) signal_.wait_for(lock, std::chrono::milliseconds(50));
   signalled_ = false;
   uint32_t passed = ticks_ - ticksAtLastWait_;
   ticksAtLastWait_ = ticks_;

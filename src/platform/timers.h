@@ -18,8 +18,9 @@ class Timer {
   Timer(const Timer&) = delete;
   Timer& operator=(const Timer&) = delete;
 
-  // Blocks until a tick has arrived since the last wait; returns the number
-  // of ticks since the previous wait (at least 1).
+  // Blocks until a tick has arrived since the last wait, or a stop signal;
+  // returns the number of ticks since the previous wait (at least 1 unless
+  // stopped).
   int32_t wait();
   int32_t periodMs() const { return periodMs_; }
 

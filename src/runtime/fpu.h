@@ -17,4 +17,11 @@ inline void writeFpuControl(uint16_t cw) { asm volatile("fldcw %0" : : "m"(cw));
 // Precision control 00 (24 bits), rounding 00 (nearest), masks 0x3F.
 constexpr uint16_t kModuleFpuControl = 0x007F;
 
+// Empties the x87 register stack, which code left in the middle of a
+// calculation may have filled, and sets the module's control word.
+inline void resetFpu() {
+  asm volatile("fninit");
+  writeFpuControl(kModuleFpuControl);
+}
+
 }  // namespace vx

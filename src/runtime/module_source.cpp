@@ -1,6 +1,7 @@
 #include "runtime/module_source.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,21 +11,42 @@ namespace vx {
 
 namespace {
 
+// The copy of the mark this executable carries.
+[[gnu::used]] volatile const char carriedMark[] = VX_STAND_ALONE_MARK;
+
+void say(std::string* problem, std::string text) {
+    if (problem) *problem = std::move(text);
+}
+
 // Opens a regular file positioned at its end (a directory would open too,
 // with a meaningless size).
-bool openAtEnd(const std::string& path, std::ifstream& in, std::streamoff& size) {
+bool openAtEnd(const std::string& path, std::ifstream& in, std::streamoff& size, std::string* problem = nullptr) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) {
+        const bool missing = !error || error == std::errc::no_such_file_or_directory;
+        say(problem, missing ? "no such file" : "cannot be read (" + error.message() + ")");
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        say(problem, "not a regular file");
+        return false;
+    }
     in.open(path, std::ios::binary | std::ios::ate);
-    if (!in) return false;
+    if (!in) {
+        say(problem, std::string("cannot be read (") + std::strerror(errno) + ")");
+        return false;
+    }
     size = in.tellg();
     return size >= 0;
 }
 
-std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path) {
+std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, std::string* problem) {
     std::ifstream in;
     std::streamoff size = 0;
-    if (!openAtEnd(path, in, size) || static_cast<uint64_t>(size) > SIZE_MAX / 2) return std::nullopt;
+    if (!openAtEnd(path, in, size, problem)) return std::nullopt;
+    say(problem, "cannot be read");
+    if (static_cast<uint64_t>(size) > SIZE_MAX / 2) return std::nullopt;
     try {
         std::vector<uint8_t> bytes(static_cast<size_t>(size));
         in.seekg(0);
@@ -190,11 +212,18 @@ std::optional<std::vector<uint8_t>> readEmbeddedModule(const std::string& exePat
     }
 }
 
-std::optional<std::vector<uint8_t>> readModuleFile(const std::string& path) {
-    auto bytes = readWholeFile(path);
+bool isStandAloneExecutable() { return carriedMark[sizeof carriedMark - 2] == '1'; }
+
+std::optional<std::vector<uint8_t>> readModuleFile(const std::string& path, std::string* problem) {
+    auto bytes = readWholeFile(path, problem);
     if (!bytes) return std::nullopt;
-    if (bytes->size() >= 2 && (*bytes)[0] == 'M' && (*bytes)[1] == 'Z')
-        return findPeResource(*bytes, kModuleResourceType, kModuleResourceId);
+    if (bytes->size() >= 2 && (*bytes)[0] == 'M' && (*bytes)[1] == 'Z') {
+        auto resource = findPeResource(*bytes, kModuleResourceType, kModuleResourceId);
+        if (!resource)
+            say(problem, "no module resource (type " + std::to_string(kModuleResourceType) + ", id " +
+                             std::to_string(kModuleResourceId) + ")");
+        return resource;
+    }
     return bytes;
 }
 

@@ -19,14 +19,23 @@ inline constexpr uint32_t kEmbeddedTrailerSize = 12;
 inline constexpr uint32_t kModuleResourceType = 10;  // RT_RCDATA
 inline constexpr uint32_t kModuleResourceId = 1111;
 
+// vxrun carries this text once; in the runtime it writes, vxbundle turns its
+// last character into '1', so that a stand-alone executable knows itself
+// even after its module has been stripped off.
+#define VX_STAND_ALONE_MARK "VXRUN-STAND-ALONE:0"
+
+// True in a stand-alone executable made by vxbundle.
+bool isStandAloneExecutable();
+
 // The module appended to the file at exePath; nullopt when the file has no
 // trailer, an empty payload, or a size that does not fit in the file.
 std::optional<std::vector<uint8_t>> readEmbeddedModule(const std::string& exePath);
 
 // A file starting with "MZ" is a Windows executable: its module resource is
 // returned (nullopt when it has none or the file is damaged). Any other file
-// is a module file and is returned as it is. nullopt when unreadable.
-std::optional<std::vector<uint8_t>> readModuleFile(const std::string& path);
+// is a module file and is returned as it is. nullopt when unreadable; then
+// problem, when given, says why ("no such file").
+std::optional<std::vector<uint8_t>> readModuleFile(const std::string& path, std::string* problem = nullptr);
 
 // The data of the resource with numeric type and id (first language) in a PE
 // file image (PE32 or PE32+), read from the file layout; nullopt when absent

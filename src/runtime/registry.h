@@ -13,11 +13,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "language/runtime_string.h"
 #include "language/string_args.h"
 #include "runtime/errors.h"
+#include "runtime/stop_signals.h"
 
 #define VX_STDCALL __attribute__((stdcall))
 
@@ -132,7 +134,16 @@ struct Thunk<Fn> {
   static R VX_STDCALL call(typename Word<A>::type... words) {
     const char* message;
     try {
-      return Fn(Word<A>::from(words)...);
+      // Back from any command, a stopped program goes no further.
+      if constexpr (std::is_void_v<R>) {
+        Fn(Word<A>::from(words)...);
+        if (stopRequested()) [[unlikely]] endProgram();
+        return;
+      } else {
+        R result = Fn(Word<A>::from(words)...);
+        if (stopRequested()) [[unlikely]] endProgram();
+        return result;
+      }
     } catch (const vxEx& e) {
       message = e.message;
     } catch (...) {

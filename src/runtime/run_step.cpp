@@ -4,75 +4,82 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/helper_processes.h"
 #include "platform/platform_runtime.h"
 #include "runtime/command_line.h"
 #include "runtime/debugger.h"
 #include "runtime/faults.h"
 #include "runtime/fpu.h"
+#include "runtime/stop_signals.h"
 
 namespace vx {
 
 namespace {
 
 bool debugFlag = false;
+int exitStatus = 0;
 
-// The run step's landing: thunks leave here after an error was reported,
-// faults leave here before it is.
-struct Landing {
-  FaultLanding fault;
-  bool reported;
-};
-Landing* landing = nullptr;
+// Room between the run step's frames and the program's: a program that
+// damages the stack just above its own frame writes into this.
+constexpr size_t kEntryRoom = 16 * 1024;
 
 void destroyModules(std::span<const RuntimeModule> modules, size_t created) {
   while (created > 0) modules[--created].destroy();
+}
+
+[[gnu::noinline]] void enterWithRoom(ModuleEntry entry) {
+  volatile char* room = static_cast<volatile char*>(__builtin_alloca(kEntryRoom));
+  room[0] = 0;
+  entry();
+}
+
+// Calls the entry with the landing armed, which every way out of the
+// program returns to. Returns the message the program ended with. Nothing
+// here relies on the frames below the landing's own after a jump to it.
+const char* callEntry(ModuleEntry entry) {
+  ProgramLanding& landing = programLanding();
+  landing.message = nullptr;
+  landing.reported = true;
+  if (sigsetjmp(landing.jump, 1) == 0) {
+    landing.armed = 1;
+    try {
+      idleOrEnd();
+      enterWithRoom(entry);
+      landing.armed = 0;
+      noteProgramLeft();
+      PlatformRuntime::current()->debugInfo("Program has ended");
+      return nullptr;
+    } catch (const vxEx& e) {
+      landing.armed = 0;
+      noteProgramLeft();
+      return e.message;
+    }
+  }
+  // Left through the landing: a command's error, a fault or a stop signal.
+  noteProgramLeft();
+  resetFpu();
+  if (!landing.reported && landing.message) PlatformRuntime::current()->debugError(landing.message);
+  return landing.message;
 }
 
 }  // namespace
 
 bool debugging() { return debugFlag; }
 
+int runExitStatus() { return exitStatus; }
+
 void leaveProgram(const char* message) {
-  if (!landing) {
+  if (!programLanding().armed) {
     std::fprintf(stderr, "%s\n", message ? message : "Program ended outside a run");
-    std::exit(0);
+    std::exit(message ? 1 : 0);
   }
-  landing->fault.message = message;
-  landing->reported = true;
-  siglongjmp(landing->fault.jump, 1);
+  leaveToLanding(message, true);
 }
 
 void leaveOnUnknownException() {
   const char* message = "Unknown runtime exception";
   if (PlatformRuntime* platform = PlatformRuntime::current()) platform->debugError(message);
   leaveProgram(message);
-}
-
-// Calls the entry inside the landing that every way out of the program
-// returns to. Returns the message the program ended with.
-static const char* callEntry(PlatformRuntime* platform, ModuleEntry entry) {
-  Landing here{};
-  const char* volatile result = nullptr;
-  if (sigsetjmp(here.fault.jump, 1) == 0) {
-    landing = &here;
-    setFaultLanding(&here.fault);
-    try {
-      if (!platform->idle()) throw vxEx{nullptr};
-      entry();
-      platform->debugInfo("Program has ended");
-      result = nullptr;
-    } catch (const vxEx& e) {
-      result = e.message;
-    }
-  } else {
-    // A fault's signal frame was left without returning to it.
-    writeFpuControl(kModuleFpuControl);
-    if (!here.reported && here.fault.message) platform->debugError(here.fault.message);
-    result = here.fault.message;
-  }
-  setFaultLanding(nullptr);
-  landing = nullptr;
-  return result;
 }
 
 const char* runProgram(ModuleEntry entry, std::span<const RuntimeModule> modules) {
@@ -86,7 +93,7 @@ const char* runProgram(ModuleEntry entry, std::span<const RuntimeModule> modules
       return "Unable to start program";
     }
   }
-  const char* result = callEntry(platform, entry);
+  const char* result = callEntry(entry);
   destroyModules(modules, created);
   return result;
 }
@@ -96,16 +103,23 @@ void executeProgram(ModuleEntry entry, const char* argumentText, Debugger* debug
   Debugger* active = debugger ? debugger : &nullDebugger();
   debugFlag = debugger != nullptr;
   installFaultTranslation();
+  installStopSignals();
   const uint16_t savedControl = readFpuControl();
   writeFpuControl(kModuleFpuControl);
 
+  exitStatus = 1;
   std::string arguments = trimBlanks(argumentText ? argumentText : "");
   if (PlatformRuntime* platform = PlatformRuntime::create(arguments.c_str(), active)) {
-    runProgram(entry, modules);
+    exitStatus = runProgram(entry, modules) ? 1 : 0;
     platform->destroy();
+  }
+  if (stopRequested()) {
+    exitStatus = 128 + stopSignal();
+    signalHelperProcesses(stopSignal());
   }
 
   writeFpuControl(savedControl);
+  removeStopSignals();
   removeFaultTranslation();
   debugFlag = false;
 }

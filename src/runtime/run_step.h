@@ -15,6 +15,11 @@ class Debugger;
 // True while the program runs with a Debugger given to execute.
 bool debugging();
 
+// The process exit status the last run asks for: 0 after a normal end (the
+// entry returning, End, a closed window), 1 after an error or fault message
+// or a program that could not start, 128 + n after stop signal n.
+int runExitStatus();
+
 // The whole of Runtime::execute: fault translation and floating-point state
 // around a platform runtime and the run.
 void executeProgram(ModuleEntry entry, const char* argumentText, Debugger* debugger,

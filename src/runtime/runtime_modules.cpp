@@ -1,6 +1,6 @@
 #include "runtime/runtime_modules.h"
 
-#include "engine3d/world.h"
+#include "world3d/vexel3d_module.h"
 #include "language/basic_module.h"
 #include "language/math_commands.h"
 #include "language/string_commands.h"

@@ -1,8 +1,6 @@
 // Any audio FFmpeg can demux and decode (here for WMA and ASF), resampled to
 // 16-bit interleaved samples at the stream's own rate, at most stereo.
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
@@ -11,6 +9,7 @@ extern "C" {
 #include <vector>
 
 #include "sound/decoder.h"
+#include "sound/ffmpeg_stream.h"
 
 namespace vx::sound {
 
@@ -20,32 +19,23 @@ class FfmpegDecoder final : public Decoder {
  public:
   ~FfmpegDecoder() override {
     av_frame_free(&frame_);
-    av_packet_free(&packet_);
     swr_free(&resampler_);
-    avcodec_free_context(&codec_);
-    avformat_close_input(&format_);
   }
 
   bool open(const std::string& path) {
-    if (avformat_open_input(&format_, path.c_str(), nullptr, nullptr) < 0) return false;
-    if (avformat_find_stream_info(format_, nullptr) < 0) return false;
-    const AVCodec* decoder = nullptr;
-    stream_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-    if (stream_ < 0 || !decoder) return false;
-    codec_ = avcodec_alloc_context3(decoder);
-    if (!codec_ || avcodec_parameters_to_context(codec_, format_->streams[stream_]->codecpar) < 0) return false;
-    if (avcodec_open2(codec_, decoder, nullptr) < 0 || codec_->sample_rate <= 0) return false;
-    rate_ = codec_->sample_rate;
-    channels_ = codec_->ch_layout.nb_channels >= 2 ? 2 : 1;
+    if (!input_.open(path, AVMEDIA_TYPE_AUDIO)) return false;
+    AVCodecContext* codec = input_.codec();
+    if (codec->sample_rate <= 0) return false;
+    rate_ = codec->sample_rate;
+    channels_ = codec->ch_layout.nb_channels >= 2 ? 2 : 1;
     AVChannelLayout out{};
     av_channel_layout_default(&out, channels_);
-    if (swr_alloc_set_opts2(&resampler_, &out, AV_SAMPLE_FMT_S16, rate_, &codec_->ch_layout, codec_->sample_fmt,
-                            codec_->sample_rate, 0, nullptr) < 0 ||
+    if (swr_alloc_set_opts2(&resampler_, &out, AV_SAMPLE_FMT_S16, rate_, &codec->ch_layout, codec->sample_fmt,
+                            codec->sample_rate, 0, nullptr) < 0 ||
         swr_init(resampler_) < 0)
       return false;
-    packet_ = av_packet_alloc();
     frame_ = av_frame_alloc();
-    return packet_ && frame_;
+    return frame_ != nullptr;
   }
 
   size_t read(int16_t* out, size_t frames) override {
@@ -65,11 +55,9 @@ class FfmpegDecoder final : public Decoder {
   }
 
   bool rewind() override {
-    if (av_seek_frame(format_, stream_, 0, AVSEEK_FLAG_BACKWARD) < 0) return false;
-    avcodec_flush_buffers(codec_);
+    if (!input_.rewind()) return false;
     pending_.clear();
     pendingAt_ = 0;
-    draining_ = finished_ = false;
     return true;
   }
 
@@ -80,29 +68,10 @@ class FfmpegDecoder final : public Decoder {
   bool decodeMore() {
     pending_.clear();
     pendingAt_ = 0;
-    while (!finished_) {
-      int status = avcodec_receive_frame(codec_, frame_);
-      if (status == 0) {
-        convert();
-        av_frame_unref(frame_);
-        if (!pending_.empty()) return true;
-        continue;
-      }
-      if (status == AVERROR_EOF) {
-        finished_ = true;
-        break;
-      }
-      if (draining_) {
-        finished_ = true;
-        break;
-      }
-      if (av_read_frame(format_, packet_) < 0) {
-        draining_ = true;
-        avcodec_send_packet(codec_, nullptr);
-        continue;
-      }
-      if (packet_->stream_index == stream_) avcodec_send_packet(codec_, packet_);
-      av_packet_unref(packet_);
+    while (input_.receive(frame_)) {
+      convert();
+      av_frame_unref(frame_);
+      if (!pending_.empty()) return true;
     }
     return false;
   }
@@ -117,22 +86,16 @@ class FfmpegDecoder final : public Decoder {
     pending_.resize(got > 0 ? static_cast<size_t>(got) * channels_ : 0);
   }
 
-  AVFormatContext* format_ = nullptr;
-  AVCodecContext* codec_ = nullptr;
+  FfmpegStream input_;
   SwrContext* resampler_ = nullptr;
-  AVPacket* packet_ = nullptr;
   AVFrame* frame_ = nullptr;
-  int stream_ = -1;
   std::vector<int16_t> pending_;
   size_t pendingAt_ = 0;
-  bool draining_ = false;
-  bool finished_ = false;
 };
 
 }  // namespace
 
 std::unique_ptr<Decoder> openFfmpegFile(const std::string& path) {
-  av_log_set_level(AV_LOG_QUIET);
   auto decoder = std::make_unique<FfmpegDecoder>();
   if (!decoder->open(path)) return nullptr;
   return decoder;

@@ -92,11 +92,10 @@ int32_t hostNetGame(StrArg name) {
 
 int32_t startNetGame() {
   requireNoGame();
-  PlatformRuntime* platform = PlatformRuntime::current();
-  if (!platform->idle()) endProgram();
+  idleOrEnd();
   StartGameChoice choice = runStartGameDialog();
   PlatformRuntime::requestResume();
-  if (!platform->idle()) endProgram();
+  idleOrEnd();
   return started(std::move(choice.session), choice.result);
 }
 

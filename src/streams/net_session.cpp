@@ -18,6 +18,7 @@
 #include <random>
 #include <thread>
 
+#include "runtime/stop_signals.h"
 #include "streams/tcp_stream.h"
 
 namespace vx {
@@ -662,7 +663,7 @@ std::vector<NetSessionInfo> NetSession::find(uint32_t address, uint16_t port, in
       sendto(s, query, sizeof query, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
       nextQuery = now + std::chrono::milliseconds(250);
     }
-    if (now >= deadline) break;
+    if (now >= deadline || stopRequested()) break;
     auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(std::min(deadline, nextQuery) - now).count();
     pollfd p{s, POLLIN, 0};
     if (poll(&p, 1, static_cast<int>(std::max<long long>(wait, 1))) <= 0) continue;
@@ -726,7 +727,7 @@ std::unique_ptr<NetSession> NetSession::join(const NetSessionInfo& session) {
   {
     std::unique_lock<std::mutex> held(state->lock);
     joined = state->changed.wait_for(held, std::chrono::milliseconds(kJoinMs), [&] {
-      return state->join == State::Join::Done || state->join == State::Join::Failed;
+      return state->join == State::Join::Done || state->join == State::Join::Failed || stopRequested();
     }) && state->join == State::Join::Done;
   }
   std::unique_ptr<NetSession> result(new NetSession(std::move(state)));

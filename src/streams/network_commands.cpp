@@ -1,5 +1,6 @@
 #include "streams/network_commands.h"
 
+#include <string>
 #include <vector>
 
 #include "platform/platform_runtime.h"
@@ -23,6 +24,12 @@ std::vector<uint32_t> hostAddresses;
 TcpStream* tcpOf(int32_t handle) { return tcpStreams.get(handle, "TCP Stream does not exist"); }
 TcpServer* serverOf(int32_t handle) { return tcpServers.get(handle, "TCP Server does not exist"); }
 UdpStream* udpOf(int32_t handle) { return udpStreams.get(handle, "UDP Stream does not exist"); }
+
+RuntimeString* dottedIp(int32_t address) {
+  const auto a = static_cast<uint32_t>(address);
+  return newString(std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 255) + "." +
+                   std::to_string((a >> 8) & 255) + "." + std::to_string(a & 255));
+}
 
 int32_t countHostIps(StrArg name) {
   hostAddresses = hostAddressesOf(name.c_str());
@@ -70,7 +77,7 @@ void closeTcpServer(int32_t handle) {
 }
 
 int32_t acceptTcpStream(int32_t handle) {
-  if (!PlatformRuntime::current()->idle()) endProgram();
+  idleOrEnd();
   TcpServer* server = serverOf(handle);
   if (!server) return 0;
   TcpStream* stream = server->accept(acceptTimeout);
@@ -137,6 +144,7 @@ void destroy() {
 }
 
 void link(Registry& r) {
+  r.command<"$DottedIP%IP", dottedIp>();
   r.command<"%CountHostIPs$host_name", countHostIps>();
   r.command<"%HostIP%host_index", hostIp>();
   r.command<"%OpenTCPStream$server%server_port%local_port=0", openTcpStream>();

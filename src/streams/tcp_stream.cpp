@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "runtime/stop_signals.h"
+
 namespace vx {
 
 namespace {
@@ -52,6 +54,8 @@ int waitReadable(int socket, int32_t timeout) {
     if (ready > 0) return (p.revents & POLLNVAL) ? -1 : 1;
     if (ready == 0) return 0;
     if (errno != EINTR) return -1;
+    // Interrupted: a stopped program waits no longer.
+    if (stopRequested()) return 0;
   }
 }
 

@@ -14,7 +14,7 @@ using vxtest::ScratchDir;
 
 TEST(EntityPrograms, HierarchiesMoveCopyAndGoWithTheMode) {
   ProgramRun r = runModule("entities", {"scene"});
-  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.out,
             "700\n0\n0\n"  // the hand, in the world
             "9000\nPivot\n1\n1\n"

@@ -140,7 +140,7 @@ TEST(GraphicsPrograms, BadArgumentsAreReportedWhenDebuggingAndHarmlessOtherwise)
   for (const auto& [scenario, message] : debugged) {
     SCOPED_TRACE(scenario);
     ProgramRun r = run(dir, scenario);
-    EXPECT_EQ(r.exitStatus, 0);
+    EXPECT_EQ(r.exitStatus, 1);
     EXPECT_EQ(r.err, message);
     EXPECT_EQ(r.out, "");
   }

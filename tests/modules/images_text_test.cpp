@@ -30,7 +30,8 @@ void expectRun(const std::string& program, const std::string& scenario, const st
   SCOPED_TRACE(program + " " + scenario);
   ScratchDir dir;
   ProgramRun r = run(dir, program, scenario);
-  EXPECT_EQ(r.exitStatus, 0);
+  // An error message ends a program with status 1.
+  EXPECT_EQ(r.exitStatus, err.empty() || err == "Program has ended\n" ? 0 : 1);
   EXPECT_EQ(r.err, err);
   EXPECT_EQ(r.out, out);
 }

@@ -53,7 +53,7 @@ TEST(ObjectPrograms, ErrorsEndTheProgram) {
                {"nullobj", "start\n", "Object does not exist"}};
   for (const Case& c : cases) {
     ProgramRun run = runModule("data_errors", {c.arg});
-    EXPECT_EQ(run.exitStatus, 0) << c.arg;
+    EXPECT_EQ(run.exitStatus, 1) << c.arg;
     EXPECT_EQ(run.out, c.out) << c.arg;
     EXPECT_EQ(run.err, std::string(c.message) + "\n") << c.arg;
   }

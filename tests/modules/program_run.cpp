@@ -73,6 +73,7 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& op
 
   ProgramRun run;
   bool signalled = false;
+  std::chrono::steady_clock::time_point signalledAt;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeoutMs);
   pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   int open = 2;
@@ -97,15 +98,22 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& op
       (i == 0 ? run.out : run.err).append(buffer, static_cast<size_t>(n));
       if (i == 0 && options.onOutput) options.onOutput(run.out);
     }
-    if (!signalled && !options.signalWhenSeen.empty() && run.out.find(options.signalWhenSeen) != std::string::npos) {
+    if (!signalled && !options.signalWhenSeen.empty() &&
+        (run.out.find(options.signalWhenSeen) != std::string::npos ||
+         run.err.find(options.signalWhenSeen) != std::string::npos)) {
       kill(pid, options.signalToSend);
       signalled = true;
+      signalledAt = std::chrono::steady_clock::now();
     }
   }
   for (pollfd& f : fds)
     if (f.fd >= 0) close(f.fd);
   int status = 0;
   waitpid(pid, &status, 0);
+  if (signalled)
+    run.exitMsAfterSignal = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                 std::chrono::steady_clock::now() - signalledAt)
+                                                 .count());
   if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
   return run;

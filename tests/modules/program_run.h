@@ -10,6 +10,7 @@ namespace vxtest {
 struct ProgramRun {
   int exitStatus = -1;  // -1 when killed or timed out
   int signal = 0;       // the signal that ended it, if one did
+  int exitMsAfterSignal = -1;  // from the signal sent (RunOptions) to its end
   std::string out;
   std::string err;
 };
@@ -17,7 +18,8 @@ struct ProgramRun {
 struct RunOptions {
   std::vector<std::string> environment;  // NAME=value, added to a headless base
   int timeoutMs = 20000;
-  // When standard output contains this text, send the signal to the program.
+  // When standard output or error contains this text, send the signal to
+  // the program.
   std::string signalWhenSeen;
   int signalToSend = 0;
   // In a window of the test X server instead of headless (only in tests

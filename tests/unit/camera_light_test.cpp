@@ -49,7 +49,7 @@ TEST(Light, SettingsReachTheDeviceLightAndCopies) {
   auto canvas = vxtest::makeCanvas(16, 16);
   auto device = vx::GlSceneDevice::create(*canvas);
   ASSERT_TRUE(device);
-  vx::Light light(device.get(), 3);
+  vx::Light light(3);
   light.setRange(10);
   light.setConeAngles(200 * vx::kDegToRad, 10 * vx::kDegToRad);
   EXPECT_FLOAT_EQ(light.innerCone(), vx::kPi);
@@ -57,18 +57,18 @@ TEST(Light, SettingsReachTheDeviceLightAndCopies) {
   light.setColor(0.5f, 0.25f, 1);
   std::unique_ptr<vx::Entity> copy(light.clone());
   for (vx::Light* l : {&light, copy->getLight()}) {
-    auto* deviceLight = static_cast<vx::GlDeviceLight*>(l->deviceLight());
+    auto* deviceLight = static_cast<vx::GlDeviceLight*>(l->deviceLight(*device));
     EXPECT_EQ(deviceLight->type(), vx::DeviceLight::kSpot);
     EXPECT_FLOAT_EQ(deviceLight->attenuation[1], 0.1f);
     EXPECT_FLOAT_EQ(deviceLight->diffuse[1], 0.25f);
     EXPECT_FLOAT_EQ(deviceLight->outerCone, vx::kPi);
   }
-  EXPECT_NE(light.deviceLight(), copy->getLight()->deviceLight());
+  EXPECT_NE(light.deviceLight(*device), copy->getLight()->deviceLight(*device));
 
   light.setLocalPosition({1, 2, 3});
   light.setLocalRotation(vx::rotationFromAngles(0, vx::kHalfPi, 0));
   EXPECT_TRUE(light.beginRender(1));
-  auto* deviceLight = static_cast<vx::GlDeviceLight*>(light.deviceLight());
+  auto* deviceLight = static_cast<vx::GlDeviceLight*>(light.deviceLight(*device));
   EXPECT_EQ(deviceLight->position, (vx::Vector{1, 2, 3}));
   EXPECT_NEAR(deviceLight->direction.x, -1, 1e-6);
   EXPECT_NEAR(deviceLight->direction.z, 0, 1e-6);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine3d/world.h"
+#include "world3d/vexel3d_module.h"
 #include "recording_debugger.h"
 #include "runtime/run_step.h"
 

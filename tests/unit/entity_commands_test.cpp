@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine3d/world.h"
+#include "world3d/vexel3d_module.h"
 #include "debugged_3d_run.h"
 #include "math3d_expect.h"
 #include "registered.h"

@@ -8,10 +8,11 @@
 #include <memory>
 #include <vector>
 
-#include "engine3d/frustum.h"
+#include "engine3d/render_context.h"
 #include "engine3d/mesh.h"
 #include "engine3d/primitives.h"
 #include "engine3d/world.h"
+#include "world3d/vexel3d_module.h"
 #include "debugged_3d_run.h"
 #include "math3d_expect.h"
 #include "recording_scene_device.h"
@@ -129,6 +130,60 @@ TEST(Meshes, NormalsAreSharedAcrossSeamsAndMadeOnlyAfterChanges) {
   s.setCoords(30, position(s, 30));
   EXPECT_TRUE(sphere->updateNormals());
   EXPECT_NEAR(vx::length(normal(s, 30)), 1, 1e-5);
+}
+
+TEST(Meshes, CornersWithinTheToleranceWeldIntoOneNormal) {
+  // A cube's faces meet at its corners: welded, the three vertices of a
+  // corner share one normal, pointing out of the corner, whichever face
+  // each belongs to.
+  auto cube = own(vx::createCube());
+  MeshSurface& s = *cube->surfaces()[0];
+  ASSERT_TRUE(cube->updateNormals());
+  for (int i = 0; i < s.vertexCount(); ++i) {
+    for (int j = 0; j < s.vertexCount(); ++j)
+      if (position(s, i) == position(s, j)) EXPECT_EQ(normal(s, i), normal(s, j));
+    const Vector n = normal(s, i), p = position(s, i);
+    EXPECT_TRUE(n.x * p.x > 0 && n.y * p.y > 0 && n.z * p.z > 0);
+  }
+
+  // Within 1e-6 a place is shared, farther apart it is not; a vertex no
+  // triangle uses takes the normal of its place.
+  Mesh mesh;
+  MeshSurface& t = mesh.createSurface(vx::Brush());
+  t.addVertex({0, 0, 0}, 0, 0), t.addVertex({1, 0, 0}, 0, 0), t.addVertex({0, 1, 0}, 0, 0);
+  t.addVertex({0, 0, 5e-7f}, 0, 0), t.addVertex({0, 1, 0}, 0, 0), t.addVertex({0, 0, -1}, 0, 0);
+  t.addVertex({1e-5f, 0, 0}, 0, 0), t.addVertex({0, 0, 0}, 0, 0);
+  t.addTriangle(0, 1, 2);  // facing +z
+  t.addTriangle(3, 4, 5);  // facing -x
+  t.addTriangle(6, 6, 6);  // no face
+  t.updateNormals();
+  const Vector shared = vx::normalise(Vector{-1, 0, 1});
+  EXPECT_TRUE(near(normal(t, 0), shared, 1e-5f));
+  EXPECT_TRUE(near(normal(t, 3), shared, 1e-5f));
+  EXPECT_TRUE(near(normal(t, 7), shared, 1e-5f));
+  EXPECT_TRUE(near(normal(t, 1), {0, 0, 1}, 1e-5f));
+  EXPECT_EQ(normal(t, 6), (Vector{}));
+}
+
+TEST(Meshes, SurfacesStayWithinWhatTheirIndicesReach) {
+  Mesh mesh;
+  vx::Brush red;
+  red.setColor({1, 0, 0});
+  MeshSurface& first = mesh.surfaceWithRoom(red, 3);
+  for (int i = 0; i < 65530; ++i) first.addVertex({0, 0, 0}, 0, 0);
+  EXPECT_EQ(&mesh.surfaceWithRoom(red, 6), &first);
+  MeshSurface& second = mesh.surfaceWithRoom(red, 7);
+  EXPECT_NE(&second, &first);
+  EXPECT_EQ(second.brush(), red);
+  EXPECT_NE(&mesh.surfaceWithRoom(vx::Brush(), 1), &second);
+
+  // A triangle naming a vertex 16 bits cannot hold keeps the surface from
+  // being drawn with the vertex its index wraps to.
+  for (int i = 0; i < 10; ++i) first.addVertex({0, 0, 0}, 0, 0);
+  first.addTriangle(0, 1, 2);
+  EXPECT_TRUE(first.drawable());
+  first.addTriangle(0, 1, 65537);
+  EXPECT_FALSE(first.drawable());
 }
 
 TEST(Meshes, FittingScalesIntoTheBoxAndCentresThere) {
@@ -271,7 +326,6 @@ class MeshRendering : public ::testing::Test {
   void SetUp() override {
     vx::startWorld3D();
     vx::world3D()->device = &device;
-    context.frustum = vx::Frustum(1, 100, 2, 2);
   }
   void TearDown() override { vx::endWorld3D(); }
 
@@ -292,7 +346,7 @@ class MeshRendering : public ::testing::Test {
   }
 
   vxtest::RecordingSceneDevice device;
-  vx::RenderContext context;
+  vx::RenderContext context{device, {}, vx::Frustum(1, 100, 2, 2)};
 };
 
 TEST_F(MeshRendering, MeshesOutsideTheViewQueueNothing) {
@@ -355,6 +409,49 @@ TEST_F(MeshRendering, RenderItemsComeFromAListThatGrowsByBlocks) {
   EXPECT_GE(made, 301u);
   draw(mesh);
   EXPECT_EQ(vx::RenderQueue::itemsMade(), made);
+}
+
+namespace {
+
+// Moves every vertex along x by its own amount, in world space.
+class Shift final : public vx::MeshDeformer {
+ public:
+  explicit Shift(float by) : by_(by) {}
+  void deform(size_t, const MeshSurface& surface, vx::DeviceVertex* out) override {
+    for (const vx::Vertex& v : surface.vertices()) *out++ = {v.x + by_, v.y, v.z, 0, 0, 0, v.argb, 0, 0, 0, 0};
+  }
+  bool worldSpace() const override { return true; }
+
+ private:
+  float by_;
+};
+
+}  // namespace
+
+TEST_F(MeshRendering, CopiesOfADeformedMeshEachDrawTheirOwnPose) {
+  Mesh& mesh = placed({0, 0, 10});
+  auto* copy = static_cast<Mesh*>(mesh.clone());
+  vx::addEntity(copy, nullptr);
+  EXPECT_FALSE(copy->deformer);
+  mesh.deformer = std::make_unique<Shift>(1);
+  copy->deformer = std::make_unique<Shift>(-1);
+  EXPECT_EQ(mesh.drawTransform(), nullptr);  // posed in world space
+  // Transparent items are all flushed after every model has queued: each
+  // copy's items still show its own pose.
+  for (Mesh* m : {&mesh, copy}) {
+    m->setAlpha(0.5f);
+    ASSERT_TRUE(m->beginRender(1) && m->prepare({0, 0, 0}));
+    m->render(context);
+  }
+  for (Mesh* m : {&mesh, copy}) m->flush(Mesh::kTransparent, device);
+  ASSERT_EQ(device.draws.size(), 2u);
+  auto firstX = [](const vxtest::RecordingSceneDevice::Draw& d) {
+    return static_cast<vxtest::RecordingMesh*>(d.mesh)->vertexData[0].x;
+  };
+  EXPECT_FLOAT_EQ(firstX(device.draws[0]), mesh.surfaces()[0]->vertices()[0].x + 1);
+  EXPECT_FLOAT_EQ(firstX(device.draws[1]), mesh.surfaces()[0]->vertices()[0].x - 1);
+  // The shared geometry's own buffer is never made for a deformed mesh.
+  EXPECT_EQ(device.meshes.size(), 2u);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // Finding the module bytes: the trailer vxbundle appends to vxrun, plain
 // module files, and the RT_RCDATA resource of a Windows executable. The PE
 // files are built here byte by byte.
+#include <elf.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -11,11 +12,14 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <random>
+#include <span>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "elf_strip.h"
 #include "runtime/module_source.h"
 
 namespace {
@@ -368,23 +372,26 @@ int runBundle(const std::string& arguments) {
 }
 
 TEST(Bundle, AppendsReplacesAndChecks) {
-    const std::string vxrun = tempPath("vxrun");
     const std::string moduleA = tempPath("a.vxm");
     const std::string moduleB = tempPath("b.vxm");
     const std::string outA = tempPath("bundle_a");
     const std::string outB = tempPath("bundle_b");
-    const Bytes exe = bytesOf("\177ELF the runtime executable");
+    const std::string fake = tempPath("not_vxrun");
     const Bytes a = {1, 0, 0, 0, 0xC3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     const Bytes b = {2, 0, 0, 0, 0x90, 0xC3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    writeFile(vxrun, exe);
     writeFile(moduleA, a);
     writeFile(moduleB, b);
+    writeFile(fake, bytesOf("\177ELF the runtime executable"));
 
-    ASSERT_EQ(runBundle(vxrun + " " + moduleA + " " + outA), 0);
+    ASSERT_EQ(runBundle(std::string(VXRUN_PATH) + " " + moduleA + " " + outA), 0);
     EXPECT_EQ(vx::readEmbeddedModule(outA), a);
+    const Bytes runtime = *vxbundle::stripExecutable(readFile(VXRUN_PATH));
     const Bytes bundled = readFile(outA);
-    EXPECT_EQ(bundled.size(), exe.size() + a.size() + 12);
-    EXPECT_TRUE(std::equal(exe.begin(), exe.end(), bundled.begin()));
+    ASSERT_EQ(bundled.size(), runtime.size() + a.size() + 12);
+    // The runtime as stripped, but for its mark.
+    size_t differences = 0;
+    for (size_t i = 0; i < runtime.size(); ++i) differences += bundled[i] != runtime[i];
+    EXPECT_EQ(differences, 1u);
     struct stat st {};
     ASSERT_EQ(stat(outA.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0755u);
@@ -392,12 +399,63 @@ TEST(Bundle, AppendsReplacesAndChecks) {
     // Bundling a bundle replaces its module instead of stacking a second one.
     ASSERT_EQ(runBundle(outA + " " + moduleB + " " + outB), 0);
     EXPECT_EQ(vx::readEmbeddedModule(outB), b);
-    EXPECT_EQ(readFile(outB).size(), exe.size() + b.size() + 12);
+    EXPECT_EQ(readFile(outB).size(), runtime.size() + b.size() + 12);
 
-    EXPECT_EQ(runBundle(moduleA + " " + vxrun + " " + outB), 1) << "arguments swapped";
-    EXPECT_EQ(runBundle(vxrun + " " + tempPath("missing.vxm") + " " + outB), 1);
-    EXPECT_EQ(runBundle(vxrun + " " + moduleA), 1);
-    for (const std::string& p : {vxrun, moduleA, moduleB, outA, outB}) std::remove(p.c_str());
+    EXPECT_EQ(runBundle(moduleA + " " + VXRUN_PATH + " " + outB), 1) << "arguments swapped";
+    EXPECT_EQ(runBundle(std::string(VXRUN_PATH) + " " + tempPath("missing.vxm") + " " + outB), 1);
+    EXPECT_EQ(runBundle(std::string(VXRUN_PATH) + " " + moduleA), 1);
+    EXPECT_EQ(runBundle(fake + " " + moduleA + " " + outB), 1) << "not vxrun";
+    for (const std::string& p : {fake, moduleA, moduleB, outA, outB}) std::remove(p.c_str());
+}
+
+// The stripped runtime keeps every loaded byte and the headers of what stays.
+TEST(Bundle, StrippingKeepsWhatRuns) {
+    const Bytes whole = readFile(VXRUN_PATH);
+    const std::optional<Bytes> stripped = vxbundle::stripExecutable(whole);
+    ASSERT_TRUE(stripped);
+    EXPECT_LT(stripped->size(), whole.size());
+    Elf32_Ehdr header;
+    std::memcpy(&header, stripped->data(), sizeof header);
+    ASSERT_GT(header.e_shnum, 1);
+    ASSERT_LE(header.e_shoff + header.e_shnum * sizeof(Elf32_Shdr), stripped->size());
+    std::map<std::string, Elf32_Shdr> sections;
+    std::vector<Elf32_Shdr> table(header.e_shnum);
+    std::memcpy(table.data(), stripped->data() + header.e_shoff, table.size() * sizeof(Elf32_Shdr));
+    const char* names = reinterpret_cast<const char*>(stripped->data() + table[header.e_shstrndx].sh_offset);
+    for (const Elf32_Shdr& s : table) sections[names + s.sh_name] = s;
+    for (const char* kept : {".text", ".rodata", ".data", ".bss", ".dynsym", ".dynstr", ".shstrtab"})
+        EXPECT_TRUE(sections.count(kept)) << kept;
+    for (const char* gone : {".symtab", ".strtab", ".debug_info"}) EXPECT_FALSE(sections.count(gone)) << gone;
+    const Elf32_Shdr& text = sections[".text"];
+    EXPECT_TRUE(std::equal(whole.begin() + text.sh_offset, whole.begin() + text.sh_offset + text.sh_size,
+                           stripped->begin() + text.sh_offset));
+    const Elf32_Shdr& dynsym = sections[".dynsym"];
+    EXPECT_STREQ(names + table[dynsym.sh_link].sh_name, ".dynstr") << "links renumbered";
+    EXPECT_EQ(vxbundle::stripExecutable(*stripped), stripped) << "stripping twice changes nothing";
+}
+
+TEST(Bundle, DamagedExecutablesNeverCrashTheStripping) {
+    Bytes elf = readFile(VXRUN_PATH);
+    ASSERT_GT(elf.size(), 4096u);
+    const std::span<const uint8_t> all(elf);
+    for (size_t cut = 0; cut < 4096; cut += 7) EXPECT_FALSE(vxbundle::stripExecutable(all.first(cut))) << cut;
+    for (size_t cut = 4096; cut < elf.size(); cut += elf.size() / 97) vxbundle::stripExecutable(all.first(cut));
+    // Corrupt the headers, where every offset and count is read.
+    Elf32_Ehdr header;
+    std::memcpy(&header, elf.data(), sizeof header);
+    std::vector<size_t> places;
+    for (size_t i = 0; i < sizeof header + header.e_phnum * sizeof(Elf32_Phdr); ++i) places.push_back(i);
+    for (size_t i = 0; i < header.e_shnum * sizeof(Elf32_Shdr); ++i) places.push_back(header.e_shoff + i);
+    std::mt19937 random(99);
+    for (int round = 0; round < 3000; ++round) {
+        const size_t at = places[random() % places.size()];
+        const uint8_t saved = elf[at];
+        elf[at] = static_cast<uint8_t>(random());
+        if (auto out = vxbundle::stripExecutable(elf)) {
+            EXPECT_GE(out->size(), sizeof(Elf32_Ehdr));
+        }
+        elf[at] = saved;
+    }
 }
 
 }  // namespace

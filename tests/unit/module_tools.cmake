@@ -1,5 +1,5 @@
-# Unit tests for the module toolchain (vxmod, vxbundle) and for finding the
-# module bytes (src/runtime/module_source.cpp). Included from
+# Unit tests for the module toolchain (vxmod, vxbundle and its stripping) and
+# for finding the module bytes (src/runtime/module_source.cpp). Included from
 # tests/unit/CMakeLists.txt; needs the vxmod_core, vxmod and vxbundle targets.
 
 set(VX_TOOLS_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
@@ -53,7 +53,9 @@ add_dependencies(vxmod_test vxmod vxmod_test_fixtures)
 gtest_discover_tests(vxmod_test)
 
 add_executable(module_source_test ${VX_TOOLS_TEST_DIR}/module_source_test.cpp)
-target_link_libraries(module_source_test PRIVATE vexel_module_source GTest::gtest_main)
-target_compile_definitions(module_source_test PRIVATE VXBUNDLE_PATH="$<TARGET_FILE:vxbundle>")
-add_dependencies(module_source_test vxbundle)
+target_link_libraries(module_source_test PRIVATE vexel_module_source vxbundle_strip GTest::gtest_main)
+target_compile_definitions(module_source_test PRIVATE
+  VXBUNDLE_PATH="$<TARGET_FILE:vxbundle>"
+  VXRUN_PATH="$<TARGET_FILE:vxrun>")
+add_dependencies(module_source_test vxbundle vxrun)
 gtest_discover_tests(module_source_test)

@@ -126,6 +126,38 @@ TEST_F(RunStep, DebugHooksReachTheDebuggerOnlyWhenDebugging) {
   EXPECT_TRUE(vx::debugging() == false);  // only while a run goes on
 }
 
+TEST_F(RunStep, ExitStatusSaysHowTheRunEnded) {
+  run([] {}, &debugger);
+  EXPECT_EQ(vx::runExitStatus(), 0);
+  depth = 0;
+  run(nestedEnd, &debugger);
+  EXPECT_EQ(vx::runExitStatus(), 0);
+  run([] { vxtest::registered<StringCommand>("RuntimeError$message")(nullptr); }, &debugger);
+  EXPECT_EQ(vx::runExitStatus(), 1);
+  run([] { *static_cast<volatile int*>(nullptr) = 1; }, &debugger);
+  EXPECT_EQ(vx::runExitStatus(), 1);
+  failThird = true;
+  run([] {}, &debugger);
+  EXPECT_EQ(vx::runExitStatus(), 1) << "a program that could not start";
+}
+
+namespace {
+
+void faultingDestroy() { *static_cast<volatile int*>(nullptr) = 1; }
+bool created() { return true; }
+void linked(vx::Registry&) {}
+const vx::RuntimeModule kFaultsWhenDestroyed[] = {{"faulty", created, faultingDestroy, linked}};
+
+}  // namespace
+
+// A fault after the program has left, while the run cleans up, has no
+// program to leave: it ends the process with its message, once.
+TEST(RunStepDeathTest, AFaultWhileCleaningUpEndsTheProcessWithItsMessage) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(vx::executeProgram([] { vxtest::registered<Command>("End")(); }, "", nullptr, kFaultsWhenDestroyed),
+              ::testing::ExitedWithCode(1), "^Memory access violation\n$");
+}
+
 TEST(FaultMessages, EachFaultHasItsMessage) {
   EXPECT_STREQ(vx::faultMessage(SIGSEGV, SEGV_MAPERR, false), "Memory access violation");
   EXPECT_STREQ(vx::faultMessage(SIGSEGV, SEGV_MAPERR, true), "Stack overflow!");

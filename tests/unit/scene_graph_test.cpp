@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine3d/world.h"
+#include "world3d/vexel3d_module.h"
 #include "math3d_expect.h"
 
 using namespace vx;

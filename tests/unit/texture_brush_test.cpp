@@ -12,6 +12,7 @@
 #include "engine3d/lower_case.h"
 #include "engine3d/texture_cache.h"
 #include "engine3d/world.h"
+#include "world3d/vexel3d_module.h"
 #include "lib2d/graphics_module.h"
 #include "platform/graphics_device.h"
 #include "platform/image_files.h"
@@ -66,13 +67,9 @@ class Textures : public ::testing::Test {
  protected:
   void SetUp() override {
     device = vx::GraphicsDevice::create(64, 48, 32, false, false);
-    vx::graphics().device = device.get();
-    vx::startWorld3D();
+    vx::startWorld3D(nullptr, device.get());
   }
-  void TearDown() override {
-    vx::endWorld3D();
-    vx::graphics().device = nullptr;
-  }
+  void TearDown() override { vx::endWorld3D(); }
 
   // An image file of columns of width pixels in the given colours.
   std::string columns(const std::string& name, int width, int height, std::initializer_list<uint32_t> colours) {

@@ -42,16 +42,20 @@ InputObject fixture(const std::string& name) {
 ModuleImage build(const std::vector<std::string>& names, std::optional<std::string> entry = std::nullopt) {
     std::vector<InputObject> objects;
     for (const std::string& n : names) objects.push_back(fixture(n));
-    return vxmod::buildModule(objects, BuildOptions{entry});
+    return vxmod::buildModule(objects, BuildOptions{entry, {}});
 }
 
-std::string buildError(const std::vector<InputObject>& objects, std::optional<std::string> entry = std::nullopt) {
+std::string buildErrorWith(const std::vector<InputObject>& objects, const BuildOptions& options) {
     try {
-        vxmod::buildModule(objects, BuildOptions{entry});
+        vxmod::buildModule(objects, options);
     } catch (const vxmod::Error& e) {
         return e.what();
     }
     return "(no error)";
+}
+
+std::string buildError(const std::vector<InputObject>& objects, std::optional<std::string> entry = std::nullopt) {
+    return buildErrorWith(objects, BuildOptions{entry, {}});
 }
 
 std::optional<uint32_t> symbolOffset(const ModuleImage& m, const std::string& name) {
@@ -217,11 +221,37 @@ TEST(ModuleEntry, StubJumpsToMainWhenItIsNotFirst) {
     EXPECT_EQ(loaded.run(), kExpectedResult);
 }
 
-TEST(ModuleEntry, WithoutMainTheFirstExecutableSectionIsEntered) {
-    const ModuleImage m = build({"vxmod_common", "vxmod_helper"});
-    EXPECT_NE(m.code[0], 0xE9);
+TEST(ModuleEntry, WithoutMainAnEntryMustBeNamed) {
+    const std::string e = buildError({fixture("vxmod_common"), fixture("vxmod_helper")});
+    EXPECT_NE(e.find("no object defines __MAIN"), std::string::npos) << e;
+    EXPECT_NE(e.find("-e"), std::string::npos) << e;
+    const ModuleImage m = build({"vxmod_common", "vxmod_helper"}, "vx_helper");
     EXPECT_EQ(symbolOffset(m, "vx_helper"), 0u);
     EXPECT_EQ(m.symbols.at(0), (Record{"__MAIN", 0}));
+}
+
+// Names the runtime does not resolve are all named at once, with the files
+// that use them.
+TEST(ModuleEntry, UndefinedNamesOutsideTheRuntimeAreErrors) {
+    EXPECT_TRUE(vxmod::isRuntimeName("_floadimage"));
+    EXPECT_TRUE(vxmod::isRuntimeName("_fdottedip"));
+    EXPECT_TRUE(vxmod::isRuntimeName("__vxStrConst"));
+    EXPECT_FALSE(vxmod::isRuntimeName("__vxstrconst"));
+    EXPECT_FALSE(vxmod::isRuntimeName("_fnosuchcommand"));
+    EXPECT_FALSE(vxmod::isRuntimeName("LoadImage"));
+
+    BuildOptions options;
+    options.runtimeResolves = vxmod::isRuntimeName;
+    std::string e = buildErrorWith({fixture("vxmod_main")}, options);
+    for (const char* name : {"vx_ext_add", "vx_ext_count_nonzero", "vx_helper"})
+        EXPECT_NE(e.find(std::string("\n  ") + name + " (in "), std::string::npos) << name << ": " << e;
+    EXPECT_NE(e.find("--allow-undefined"), std::string::npos) << e;
+
+    options.runtimeResolves = [](std::string_view name) { return name.starts_with("vx_ext_"); };
+    e = buildErrorWith({fixture("vxmod_main")}, options);
+    EXPECT_EQ(e.find("vx_ext_"), std::string::npos) << e;
+    EXPECT_NE(e.find("vx_helper (in "), std::string::npos) << e;
+    EXPECT_EQ(buildErrorWith({fixture("vxmod_main"), fixture("vxmod_helper")}, options), "(no error)");
 }
 
 TEST(ModuleEntry, NamedEntry) {
@@ -236,7 +266,7 @@ TEST(ModuleEntry, EntryErrors) {
     EXPECT_NE(buildError({fixture("vxmod_helper")}, "no_such").find("entry symbol no_such"), std::string::npos);
     EXPECT_NE(buildError({fixture("vxmod_helper"), fixture("vxmod_main")}, "vx_helper").find("__MAIN"),
               std::string::npos);
-    EXPECT_NE(buildError({fixture("vxmod_common")}).find("nothing to enter"), std::string::npos);
+    EXPECT_NE(buildError({fixture("vxmod_common")}).find("no object defines __MAIN"), std::string::npos);
     EXPECT_NE(buildError({}).find("no input"), std::string::npos);
 }
 
@@ -342,7 +372,7 @@ TEST(ModuleRelocations, RelinkedObjectFromLdGivesTheSameProgram) {
 // ---- rejected input ------------------------------------------------------------------
 
 TEST(ModuleRejects, PositionIndependentCode) {
-    const std::string e = buildError({fixture("vxmod_pic")});
+    const std::string e = buildError({fixture("vxmod_pic")}, "vx_read_value");
     EXPECT_NE(e.find("vxmod_pic.o"), std::string::npos) << e;
     EXPECT_NE(e.find("section .text"), std::string::npos) << e;
     EXPECT_NE(e.find("R_386_GOT"), std::string::npos) << e;
@@ -397,7 +427,7 @@ TEST(ModuleRejects, DamagedTablesAndOffsets) {
                                 syms[symtab.sh_info].st_shndx = SHN_XINDEX;
                             }),
                     "SHN_XINDEX"));
-    EXPECT_TRUE(has(patched("vxmod_helper", [](auto& b) { sectionHeader(b, ".bss").sh_size = 0x7FFFFFFF; }),
+    EXPECT_TRUE(has(patched("vxmod_main", [](auto& b) { sectionHeader(b, ".bss").sh_size = 0x7FFFFFFF; }),
                     "exceed"));
 }
 
@@ -432,8 +462,11 @@ TEST(ModuleRejects, CorruptedBytesNeverCrash) {
 
 // ---- the command -------------------------------------------------------------------
 
-int runTool(const std::string& arguments) {
-    const int status = std::system((std::string(VXMOD_PATH) + " " + arguments + " 2>/dev/null").c_str());
+// The tool's status; what it wrote to standard error goes to errors when given.
+int runTool(const std::string& arguments, std::string* errors = nullptr) {
+    const std::string errorFile = ::testing::TempDir() + "/vxmod_cli.err";
+    const int status = std::system((std::string(VXMOD_PATH) + " " + arguments + " 2>" + errorFile).c_str());
+    if (errors) *errors = std::string(std::istreambuf_iterator<char>(std::ifstream(errorFile).rdbuf()), {});
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -441,8 +474,16 @@ TEST(VxmodCommand, WritesTheModuleAndFailsWithStatusOne) {
     const std::string dir = ::testing::TempDir();
     const std::string out = dir + "/vxmod_cli.vxm";
     const std::string objects = std::string(VX_FIXTURE_DIR) + "/vxmod_main.o " + VX_FIXTURE_DIR + "/vxmod_helper.o";
-    ASSERT_EQ(runTool("-o " + out + " " + objects), 0);
+    std::string errors;
+    std::remove(out.c_str());
+    EXPECT_EQ(runTool("-o " + out + " " + objects, &errors), 1);
+    EXPECT_NE(errors.find("vx_ext_add (in "), std::string::npos) << errors;
+    EXPECT_NE(errors.find("vx_ext_count_nonzero (in "), std::string::npos) << errors;
+    EXPECT_FALSE(std::ifstream(out)) << "no output on error";
+    ASSERT_EQ(runTool("--allow-undefined -o " + out + " " + objects), 0);
     EXPECT_EQ(readBytes(out), vxmod::serializeModule(build({"vxmod_main", "vxmod_helper"})));
+    EXPECT_EQ(runTool("-o " + out + " " + std::string(VX_FIXTURE_DIR) + "/vxmod_helper.o", &errors), 1);
+    EXPECT_NE(errors.find("no object defines __MAIN"), std::string::npos) << errors;
     ASSERT_EQ(runTool("-e vx_helper -o " + out + " " + std::string(VX_FIXTURE_DIR) + "/vxmod_helper.o"), 0);
     EXPECT_EQ(readBytes(out), vxmod::serializeModule(build({"vxmod_helper"}, "vx_helper")));
 

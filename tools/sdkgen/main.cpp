@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/key_codes.h"
 #include "runtime/link_name.h"
 #include "runtime/registry.h"
 #include "runtime/runtime_modules.h"
@@ -84,6 +85,11 @@ int main(int argc, char** argv) {
                "typedef struct VxString VxString;\n\n"
                "/* The program's entry: vxmod places it at the first byte of the module. */\n"
                "void __MAIN(void);\n\n");
+  std::fprintf(out, "/* Key codes of KeyDown, KeyHit, GetKey and WaitKey: scan codes of the PC\n"
+                    "   keyboard, extended keys + 128. */\n");
+  for (const vx::NamedKeyCode& key : vx::namedKeyCodes())
+    std::fprintf(out, "#define VX_KEY_%s %d\n", key.name, key.code);
+  std::fprintf(out, "\n");
   for (const std::string& name : order) {
     const vx::Registration& r = *byName[name];
     if (r.kind == vx::SymbolKind::Command) std::fprintf(out, "/* %s */\n", r.text);

@@ -1,11 +1,13 @@
 // vxbundle VXRUN MODULE OUTPUT
 //
-// Makes a stand-alone executable: the vxrun executable (without any module it
-// already carries), then the module bytes, then a 12-byte trailer: the module
-// size as uint32 little-endian and the ASCII bytes "VXMODULE". vxrun looks
-// for that trailer at the end of its own file when it starts.
+// Makes a stand-alone executable: the vxrun executable, stripped and marked
+// as stand-alone (without any module it already carries), then the module
+// bytes, then a 12-byte trailer: the module size as uint32 little-endian and
+// the ASCII bytes "VXMODULE". vxrun looks for that trailer at the end of its
+// own file when it starts.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -15,8 +17,10 @@
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "elf_strip.h"
 #include "runtime/module_source.h"
 
 namespace {
@@ -26,8 +30,9 @@ constexpr size_t kTrailerSize = vx::kEmbeddedTrailerSize;
 
 const char kUsage[] =
     "usage: vxbundle VXRUN MODULE OUTPUT\n"
-    "  Writes OUTPUT, a copy of the VXRUN executable that runs MODULE\n"
-    "  (a module file made by vxmod) by itself.\n";
+    "  Writes OUTPUT, a stripped copy of the VXRUN executable that runs\n"
+    "  MODULE (a module file made by vxmod) by itself. Do not strip OUTPUT:\n"
+    "  that cuts the module off.\n";
 
 struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -58,6 +63,21 @@ void stripEmbeddedModule(std::vector<uint8_t>& exe) {
     const uint32_t size = le32(trailer);
     if (size > exe.size() - kTrailerSize) return;
     exe.resize(exe.size() - kTrailerSize - size);
+}
+
+// The runtime without symbols and debugging sections, marked as a
+// stand-alone executable.
+std::vector<uint8_t> strippedRuntime(const std::string& path, const std::vector<uint8_t>& exe) {
+    std::optional<std::vector<uint8_t>> stripped = vxbundle::stripExecutable(exe);
+    const std::string mark = VX_STAND_ALONE_MARK;
+    const std::string_view unset(mark.data(), mark.size() - 1);
+    std::vector<uint8_t>::iterator found;
+    if (stripped) found = std::search(stripped->begin(), stripped->end(), unset.begin(), unset.end());
+    if (!stripped || found == stripped->end() ||
+        std::search(found + 1, stripped->end(), unset.begin(), unset.end()) != stripped->end())
+        throw Failure(path + " is not vxrun, the Vexel Basic runtime");
+    found[static_cast<std::ptrdiff_t>(unset.size())] = '1';
+    return std::move(*stripped);
 }
 
 // Catches a swapped argument order or a file that is no module at all: the
@@ -104,7 +124,11 @@ int main(int argc, char** argv) {
         const std::vector<uint8_t> module = readFile(argv[2]);
         checkModule(argv[2], module);
         stripEmbeddedModule(exe);
-        writeExecutable(argv[3], exe, module);
+        const std::vector<uint8_t> runtime = strippedRuntime(argv[1], exe);
+        writeExecutable(argv[3], runtime, module);
+        std::cout << "vxbundle: wrote " << argv[3] << ", " << runtime.size() + module.size() + kTrailerSize
+                  << " bytes: the runtime (" << runtime.size() << ") and " << argv[2] << " (" << module.size()
+                  << ")\n";
     } catch (const Failure& e) {
         std::cerr << "vxbundle: error: " << e.what() << "\n";
         return 1;

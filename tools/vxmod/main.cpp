@@ -1,4 +1,4 @@
-// vxmod -o OUTPUT.vxm [-e ENTRY] OBJECT.o...
+// vxmod -o OUTPUT.vxm [-e ENTRY] [--allow-undefined] OBJECT.o...
 //
 // Builds a Vexel Basic module from 32-bit ELF relocatable objects.
 #include <cerrno>
@@ -14,12 +14,13 @@
 namespace {
 
 const char kUsage[] =
-    "usage: vxmod -o OUTPUT.vxm [-e ENTRY] OBJECT.o...\n"
+    "usage: vxmod -o OUTPUT.vxm [-e ENTRY] [--allow-undefined] OBJECT.o...\n"
     "  Builds a Vexel Basic module from 32-bit ELF relocatable objects\n"
     "  (gcc -m32 -fno-pic -c, or ld -m elf_i386 -r).\n"
-    "  -o OUTPUT  module file to write\n"
-    "  -e ENTRY   symbol entered at byte 0 (default: __MAIN if defined,\n"
-    "             else the start of the first non-empty executable section)\n";
+    "  -o OUTPUT           module file to write\n"
+    "  -e ENTRY            symbol entered at byte 0 (default: __MAIN)\n"
+    "  --allow-undefined   leave names that are neither commands nor internal\n"
+    "                      symbols of the runtime undefined (user libraries)\n";
 
 std::vector<uint8_t> readFile(const std::string& path) {
     std::error_code error;
@@ -57,12 +58,15 @@ int main(int argc, char** argv) {
     vxmod::BuildOptions options;
     std::vector<std::string> inputs;
     bool optionsDone = false;
+    bool allowUndefined = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (optionsDone || arg.empty() || arg[0] != '-') {
             inputs.push_back(arg);
         } else if (arg == "--") {
             optionsDone = true;
+        } else if (arg == "--allow-undefined") {
+            allowUndefined = true;
         } else if (arg == "-h" || arg == "--help") {
             std::cout << kUsage;
             return 0;
@@ -80,6 +84,7 @@ int main(int argc, char** argv) {
     if (output.empty()) return usageError("no output file (-o)");
     if (inputs.empty()) return usageError("no input objects");
     if (options.entry && options.entry->empty()) return usageError("empty entry symbol name");
+    if (!allowUndefined) options.runtimeResolves = vxmod::isRuntimeName;
 
     try {
         std::vector<vxmod::InputObject> objects;

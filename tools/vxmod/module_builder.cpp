@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "elf_object.h"
 #include "vxmod_core.h"
@@ -98,6 +99,7 @@ public:
         fillCode();
         emitSymbols();
         applyRelocations();
+        checkUndefinedNames();
         return std::move(image_);
     }
 
@@ -217,15 +219,7 @@ private:
         auto it = globals_.find(name);
         if (it == globals_.end()) {
             if (options_.entry) throw Error("entry symbol " + name + " is not defined by any object");
-            // An empty section's start would be whatever is laid out after it.
-            for (const SectionRef& ref : order_) {
-                const ElfSection& sec = objects_[ref.object].sections[ref.section];
-                if ((sec.flags & SHF_EXECINSTR) && sec.size > 0) {
-                    entry_ = ref;
-                    return;
-                }
-            }
-            throw Error("no code and no __MAIN: nothing to enter");
+            throw Error("no object defines __MAIN, the module's entry (-e names another)");
         }
         const Definition& def = it->second;
         if (def.absolute || def.common)
@@ -360,6 +354,7 @@ private:
             }
             // By name, so the runtime's lookup (module symbols, then its own) decides.
             (relative ? image_.relative : image_.absolute).push_back({sym.name, site});
+            if (it == globals_.end()) undefined_[sym.name].insert(obj.file);
             return false;
         }
         if (sym.section == SHN_ABS) {
@@ -382,6 +377,20 @@ private:
         return true;
     }
 
+    void checkUndefinedNames() const {
+        if (!options_.runtimeResolves) return;
+        std::string list;
+        for (const auto& [name, files] : undefined_) {
+            if (options_.runtimeResolves(name)) continue;
+            list += "\n  " + name + " (in";
+            for (const std::string& file : files) list += " " + file;
+            list += ")";
+        }
+        if (!list.empty())
+            throw Error("undefined names that are neither commands nor internal symbols of the runtime "
+                        "(names of user libraries need --allow-undefined):" + list);
+    }
+
     static std::string describe(const ElfObject& obj, const ElfSymbol& sym) {
         if (sym.type == STT_SECTION && sym.section < obj.sections.size()) return obj.sections[sym.section].name;
         return sym.name.empty() ? std::string("an unnamed symbol") : sym.name;
@@ -394,9 +403,10 @@ private:
     std::vector<std::vector<uint32_t>> offsets_;  // per object and section; kNotPlaced outside the block
     std::vector<SectionRef> order_;
     std::map<std::string, Definition> globals_;
+    std::map<std::string, std::set<std::string>> undefined_;  // name, the files that use it
     SectionRef entry_;
     uint32_t entryValue_ = 0;
-    std::string entryName_ = "the start of the first non-empty executable section";
+    std::string entryName_;
     uint32_t codeSize_ = 0;
     bool stub_ = false;
     ModuleImage image_;

@@ -17,10 +17,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vxmod {
@@ -52,10 +54,17 @@ struct InputObject {
 };
 
 struct BuildOptions {
-    // Symbol to enter at byte 0. Without one: __MAIN when an object defines
-    // it, else the start of the first non-empty executable section.
+    // Symbol to enter at byte 0; without one, __MAIN, which an object must
+    // then define.
     std::optional<std::string> entry;
+    // When set: the undefined names that the runtime resolves. Any other
+    // undefined name is an error, and the error names all of them.
+    std::function<bool(std::string_view)> runtimeResolves;
 };
+
+// True for the link name of every command and internal symbol of the
+// language ("_floadimage", "__vxStrConst").
+bool isRuntimeName(std::string_view linkName);
 
 // Name of the module symbol that the builder places at offset 0 for
 // relocations against local symbols and sections: an absolute site then

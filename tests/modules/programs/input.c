@@ -14,7 +14,7 @@ void __MAIN(void) {
   log_int(_fwaitkey());            /* a */
   log_int(_fwaitkey());            /* shift + a; shift alone has no character */
   at(600);
-  log_int(_fkeyhit(57));           /* 33 presses of space */
+  log_int(_fkeyhit(VX_KEY_SPACE));  /* 33 presses of space */
   int queued = 0;
   while (_fgetkey() == 32) ++queued;
   log_int(queued);                 /* the queue holds 32 */

@@ -19,7 +19,11 @@ static void server(int port) {
   int c = _faccepttcpstream(s);
   log_int(c != 0);
   log_int(_ftcpstreamip(c));
-  log_int(_freadint(c));
+  _fdebuglog(_fdottedip(_ftcpstreamip(c)));
+  int value = _freadint(c);
+  log_int(value);
+  _fdebuglog(_fdottedip(value));
+  _fdebuglog(_fdottedip(-1));
   log_int(_freadshort(c));
   log_float(_freadfloat(c));
   show("s:", _freadstring(c));

@@ -1,10 +1,13 @@
-# Fetches the images made by others that the image loading tests read: the
-# media of Debian's libirrlicht-doc package, unpacked into MEDIA_DIR with
-# gzipped files expanded. Run as a test fixture: cmake -DMEDIA_DIR=... -P.
+# Fetches the files made by others that tests read (images, sounds, models,
+# a heightmap and a level): the media of Debian's libirrlicht-doc package,
+# unpacked into MEDIA_DIR with gzipped files expanded. Run as a test
+# fixture: cmake -DMEDIA_DIR=... -P.
 
-set(images 2ddemo.png wall.bmp t351sml.jpg irrlichtlogoalpha2.tga fireball.bmp)
-# The sounds the audio tests play come from the same package.
+set(images 2ddemo.png wall.bmp t351sml.jpg irrlichtlogoalpha2.tga fireball.bmp particle.bmp)
 list(APPEND images ball.wav impact.wav IrrlichtTheme.ogg)
+list(APPEND images sydney.md2 sydney.bmp faerie.md2 faerie2.bmp gun.md2 gun.jpg)
+list(APPEND images room.3ds wall.jpg earth.x earth.jpg)
+list(APPEND images terrain-heightmap.bmp terrain-texture.jpg map-20kdm2.pk3)
 
 set(have_all TRUE)
 foreach(image IN LISTS images)
