@@ -9,13 +9,16 @@ namespace {
 struct Layout {
   GLenum format = 0, type = 0;
   GLint rowLength = 0;
+  bool dropAlpha = false;  // 32 bits whose top byte is not alpha: it is kept 0
 };
 
 Layout layoutOf(const Surface& surface) {
   const PixelFormat& f = surface.format();
   Layout layout;
-  if (f == PixelFormat::xrgb8888() || f == PixelFormat::argb8888())
+  if (f == PixelFormat::argb8888())
     layout = {GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 0};
+  else if (f == PixelFormat::xrgb8888())
+    layout = {GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 0, true};
   else if (f == PixelFormat::rgb888())
     layout = {GL_BGR, GL_UNSIGNED_BYTE, 0};
   else
@@ -28,7 +31,7 @@ Layout layoutOf(const Surface& surface) {
 
 }  // namespace
 
-std::unique_ptr<GlFrameBuffer> GlFrameBuffer::create(int width, int height, bool keepAlpha) {
+std::unique_ptr<GlFrameBuffer> GlFrameBuffer::create(int width, int height) {
   std::unique_ptr<GlFrameBuffer> fb(new GlFrameBuffer());
   fb->width_ = width;
   fb->height_ = height;
@@ -46,11 +49,11 @@ std::unique_ptr<GlFrameBuffer> GlFrameBuffer::create(int width, int height, bool
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, fb->color_, 0);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, fb->depth_);
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return nullptr;
+  // A borrowed context may hold any mask; the picture starts clear.
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glClearColor(0, 0, 0, 0);
   glClear(GL_COLOR_BUFFER_BIT);
-  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, keepAlpha ? GL_TRUE : GL_FALSE);
   return fb;
 }
 
@@ -95,6 +98,11 @@ void GlFrameBuffer::readInto(Canvas& canvas, const CanvasRect& rect) {
   if (layout.format) {
     glPixelStorei(GL_PACK_ROW_LENGTH, layout.rowLength);
     glReadPixels(rect.left, rect.top, w, h, layout.format, layout.type, surface.pixel(rect.left, rect.top));
+    if (layout.dropAlpha)
+      for (int row = 0; row < h; ++row) {
+        uint32_t* pixels = reinterpret_cast<uint32_t*>(surface.pixel(rect.left, rect.top + row));
+        for (int x = 0; x < w; ++x) pixels[x] &= 0x00FFFFFFu;
+      }
   } else {
     scratch_.resize(static_cast<size_t>(w) * h);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);

@@ -7,8 +7,10 @@
 // OpenGL reads and writes as it is (32-bit, and 24-bit with whole-pixel
 // rows) are copied straight; others are converted a row at a time.
 //
-// A canvas without alpha gets none from the picture: the picture's alpha
-// stays 0 there.
+// A canvas without alpha gets none from the picture: its top byte is kept
+// 0 as the picture is read back. The picture's own alpha is always written
+// (masking it off would slow every clear and fragment of a software
+// renderer).
 
 #include <cstdint>
 #include <memory>
@@ -22,8 +24,7 @@ namespace vx {
 class GlFrameBuffer {
  public:
   // Bound for drawing; null when the framebuffer cannot be completed.
-  // Without keepAlpha, drawing leaves the picture's alpha alone.
-  static std::unique_ptr<GlFrameBuffer> create(int width, int height, bool keepAlpha);
+  static std::unique_ptr<GlFrameBuffer> create(int width, int height);
   ~GlFrameBuffer();
   GlFrameBuffer(const GlFrameBuffer&) = delete;
   GlFrameBuffer& operator=(const GlFrameBuffer&) = delete;

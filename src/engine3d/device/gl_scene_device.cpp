@@ -87,7 +87,7 @@ std::unique_ptr<GlSceneDevice> GlSceneDevice::create(Canvas& target, SceneContex
   if (!currentContextUsable()) return nullptr;
   std::unique_ptr<GlSceneDevice> device(new GlSceneDevice(target));
   device->gl_ = std::move(gl);
-  device->frame_ = GlFrameBuffer::create(target.width(), target.height(), target.format().hasAlpha());
+  device->frame_ = GlFrameBuffer::create(target.width(), target.height());
   if (!device->frame_) return nullptr;
   GLint units = 1, size = 0;
   glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
