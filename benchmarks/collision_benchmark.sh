@@ -11,16 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 updates=${1:-300}
 
-if [ ! -e /usr/lib/i386-linux-gnu/libIrrlicht.so ]; then
-  sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get install -y --no-install-recommends libirrlicht-dev:i386 >/dev/null
-fi
-
-tools/build.sh >/dev/null
-peer=build/benchmarks/irrlicht_collision
-if [ ! "$peer" -nt benchmarks/peers/irrlicht_collision.cpp ] || [ ! "$peer" -nt benchmarks/programs/collision_level.h ]; then
-  g++ -m32 -O2 -o "$peer" benchmarks/peers/irrlicht_collision.cpp -I/usr/include/irrlicht -lIrrlicht
-fi
+. benchmarks/irrlicht_peer.sh
+peer=$(build_peer irrlicht_collision benchmarks/programs/collision_level.h)
 
 ours() {
   VX_DEBUG=1 VX_UPDATES=$updates SDL_VIDEODRIVER=dummy build/src/vxrun build/benchmarks/collision_scene.vxm 2>&1

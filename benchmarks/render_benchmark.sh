@@ -11,23 +11,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 frames=${1:-200}
 
-need=()
-[ -e /usr/lib/i386-linux-gnu/libIrrlicht.so ] || need+=(libirrlicht-dev:i386)
-command -v xvfb-run >/dev/null || need+=(xvfb)
-command -v xauth >/dev/null || need+=(xauth)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
-fi
+. benchmarks/irrlicht_peer.sh
+peer=$(build_peer irrlicht_render)
 
-tools/build.sh >/dev/null
-peer=build/benchmarks/irrlicht_render
-if [ ! "$peer" -nt benchmarks/peers/irrlicht_render.cpp ]; then
-  g++ -m32 -O2 -o "$peer" benchmarks/peers/irrlicht_render.cpp -I/usr/include/irrlicht -lIrrlicht
-fi
-
-export LIBGL_ALWAYS_SOFTWARE=1
-fps() { sed -n 's/.*: \([0-9.e+]*\) fps.*/\1/p' | tail -1; }
 ours() {
   VX_DEBUG=1 VX_SCENE=$1 VX_FRAMES=$frames SDL_VIDEODRIVER=dummy \
     build/src/vxrun build/benchmarks/render_scenes.vxm 2>&1 | fps
@@ -38,7 +24,6 @@ windowed() {
 }
 # Irrlicht opens an X11 window for every driver.
 irrlicht() { xvfb-run -a -s "-screen 0 800x600x24" "$peer" "$1" "$2" "$frames" | fps; }
-best() { printf '%s\n' "$@" | sort -g | tail -1; }
 
 for scene in mesh cubes alpha; do
   o=() w=() g=() b=()

@@ -8,13 +8,11 @@
 // cubes: 1,000 lit, textured cubes, each a scene node of its own;
 // alpha: the same cubes drawn half transparent.
 
-#include <irrlicht.h>
-
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "irrlicht_frames.h"
 
 using namespace irr;
 
@@ -75,27 +73,13 @@ int main(int argc, char** argv) {
   video::ITexture* texture = checkerTexture(driver);
   if (sceneName == "mesh") buildMesh(scene, texture);
   else buildCubes(scene, texture, sceneName == "alpha");
-  // The runtime's default camera: 90 degrees across, near 1, far 1000.
-  scene::ICameraSceneNode* camera = scene->addCameraSceneNode(nullptr, core::vector3df(0, 0, 0), core::vector3df(0, 0, 1));
-  camera->setFOV(2 * std::atan(0.75f));
-  camera->setNearValue(1);
-  camera->setFarValue(1000);
+  addDefaultCamera(scene);
   scene->addLightSceneNode(nullptr, core::vector3df(-10, 10, -10), video::SColorf(1, 1, 1), 100.0f);
   scene->setAmbientLight(video::SColorf(0.5f, 0.5f, 0.5f));
 
-  // One frame outside the timing: textures and buffers reach the driver.
-  driver->beginScene(true, true, video::SColor(255, 0, 0, 0));
-  scene->drawAll();
-  driver->endScene();
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < frames && device->run(); ++i) {
-    driver->beginScene(true, true, video::SColor(255, 0, 0, 0));
-    scene->drawAll();
-    driver->endScene();
-  }
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("irrlicht %s %s: %.1f fps (%u triangles a frame)\n", driverName.c_str(), sceneName.c_str(),
-              frames / seconds, driver->getPrimitiveCountDrawn());
+  const double fps = framesPerSecond(device, frames);
+  std::printf("irrlicht %s %s: %.1f fps (%u triangles a frame)\n", driverName.c_str(), sceneName.c_str(), fps,
+              driver->getPrimitiveCountDrawn());
   device->drop();
   return 0;
 }

@@ -58,4 +58,10 @@ bool Frustum::allOutsideOnePlane(const Vector* candidates, int count) const {
   return false;
 }
 
+bool Frustum::boxOutside(Vector min, Vector max) const {
+  Vector corners[8];
+  for (int i = 0; i < 8; ++i) corners[i] = {i & 1 ? max.x : min.x, i & 2 ? max.y : min.y, i & 4 ? max.z : min.z};
+  return allOutsideOnePlane(corners, 8);
+}
+
 }  // namespace vx

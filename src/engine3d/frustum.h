@@ -25,6 +25,8 @@ struct Frustum {
   // whatever they bound cannot be seen.
   bool allOutsideOnePlane(const Vector* points, int count) const;
   bool contains(Vector point) const { return !allOutsideOnePlane(&point, 1); }
+  // The same test for the eight corners of the box from min to max.
+  bool boxOutside(Vector min, Vector max) const;
 
  private:
   void buildPlanes();

@@ -34,6 +34,7 @@ void link(Registry& r) {
   linkRenderCommands(r);
   linkCollisionCommands(r);
   linkPickCommands(r);
+  linkMD2Commands(r);
 }
 
 }  // namespace

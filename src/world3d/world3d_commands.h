@@ -10,6 +10,7 @@ class Registry;
 
 void linkCollisionCommands(Registry& r);
 void linkPickCommands(Registry& r);
+void linkMD2Commands(Registry& r);
 
 // The object of a handle, in a 3D mode: "3D Graphics mode not set", "Entity
 // does not exist", "Entity is not an object".

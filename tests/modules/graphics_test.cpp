@@ -13,7 +13,9 @@
 #include "program_run.h"
 
 using vxtest::modulePath;
+using vxtest::Picture;
 using vxtest::ProgramRun;
+using vxtest::readBmp;
 using vxtest::RunOptions;
 using vxtest::runProgram;
 using vxtest::ScratchDir;
@@ -28,9 +30,6 @@ ProgramRun run(const ScratchDir& dir, const std::string& scenario, std::vector<s
   options.environment = std::move(env);
   return runProgram({vxrunPath(), modulePath("graphics"), scenario}, options);
 }
-
-using vxtest::Picture;
-using vxtest::readBmp;
 
 }  // namespace
 
