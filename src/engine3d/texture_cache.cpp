@@ -1,5 +1,6 @@
 #include "engine3d/texture_cache.h"
 
+#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -46,6 +47,19 @@ void enter(const std::shared_ptr<TextureImage>& image) {
   image->cached = true;
 }
 
+// The key of a name: the lower-case full path of the file this system opens
+// for it, so that one name in two directories is two files and two names of
+// one file are one.
+std::string fullPathKey(std::string_view name) {
+  std::filesystem::path path(nativePath(name));
+  std::error_code failed;
+  if (path.is_relative()) {
+    const std::filesystem::path current = std::filesystem::current_path(failed);
+    if (!failed) path = current / path;
+  }
+  return lowerCase(path.lexically_normal().string());
+}
+
 // The name's last component: after the last separator of either kind.
 std::string_view lastComponent(std::string_view name) {
   const size_t slash = name.find_last_of("\\/");
@@ -65,12 +79,7 @@ int32_t TextureFilters::apply(std::string_view lowerCaseName, int32_t flags) con
 Texture loadTexture(GraphicsDevice& graphics, const TextureFilters& filters, std::string_view file, int32_t flags,
                     const TextureStrip& strip) {
   std::string_view name = file;
-  std::string lowerName = lowerCase(name);
-  flags = textureCanvasFlags(filters.apply(lowerName, flags));
-  if (name.substr(0, 2) == ".\\" || name.substr(0, 2) == "./") {
-    name.remove_prefix(2);
-    lowerName.erase(0, 2);
-  }
+  flags = textureCanvasFlags(filters.apply(lowerCase(name), flags));
 
   if (!textureDirectory.empty()) {
     const std::string_view last = lastComponent(name);
@@ -83,8 +92,9 @@ Texture loadTexture(GraphicsDevice& graphics, const TextureFilters& filters, std
     }
   }
 
-  if (std::shared_ptr<TextureImage> image = cached(lowerName, flags, strip)) return Texture(std::move(image));
-  std::shared_ptr<TextureImage> image = load(graphics, lowerName, std::string(name), flags, strip);
+  const std::string key = fullPathKey(name);
+  if (std::shared_ptr<TextureImage> image = cached(key, flags, strip)) return Texture(std::move(image));
+  std::shared_ptr<TextureImage> image = load(graphics, key, std::string(name), flags, strip);
   enter(image);
   return Texture(std::move(image));
 }

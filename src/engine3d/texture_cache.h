@@ -1,7 +1,8 @@
 #pragma once
 // Loading textures from image files. Images are shared through a cache
-// keyed by the lower-case path and told apart by the load parameters, so
-// loading one file twice with the same flags makes one set of frames.
+// keyed by the lower-case full path of the file and told apart by the load
+// parameters, so loading one file twice with the same flags makes one set
+// of frames, whatever name it was given by.
 //
 // While a model file is loaded its directory is the texture directory: a
 // texture it names is looked for there first, by the last component of the

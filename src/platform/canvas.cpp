@@ -226,17 +226,24 @@ void Canvas::blit(int32_t x, int32_t y, Canvas& source, int32_t sourceX, int32_t
         spans.copyKeyed(to + j * intptr_t(pitch_), from + j * fromPitch, cols, key, colorBits);
     }
   } else {
-    // Different formats: every pixel through both converters.
+    // Different formats: rows converted whole; a masked copy then keeps the
+    // destination wherever the source has its mask colour.
     const PixelFormat& sf = source.format_;
+    const int sb = sf.bytesPerPixel();
     const uint32_t colorBits = sf.colorBits();
     const uint32_t key = source.maskNative_ & colorBits;
+    std::vector<uint8_t> converted(solid ? 0 : size_t(cols) * bytesPerPixel_);
     for (int32_t j = 0; j < rows; ++j) {
       const uint8_t* s = from + j * fromPitch;
       uint8_t* d = to + j * intptr_t(pitch_);
-      for (int32_t i = 0; i < cols; ++i, s += sf.bytesPerPixel(), d += bytesPerPixel_) {
-        const uint32_t native = sf.load(s);
-        if (solid || (native & colorBits) != key) format_.store(d, format_.toNative(sf.toArgb(native)));
+      if (solid) {
+        convertRow(sf, s, format_, d, cols);
+        continue;
       }
+      convertRow(sf, s, format_, converted.data(), cols);
+      for (int32_t i = 0; i < cols; ++i)
+        if ((sf.load(s + i * sb) & colorBits) != key)
+          format_.store(d + i * bytesPerPixel_, format_.load(converted.data() + i * bytesPerPixel_));
     }
   }
   touched(int32_t(dl), int32_t(dt), int32_t(dr), int32_t(db));

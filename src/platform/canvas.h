@@ -25,15 +25,6 @@ namespace vx {
 class Canvas;
 class GraphicsDevice;
 
-struct CanvasRect {
-  int32_t left = 0, top = 0, right = 0, bottom = 0;
-  int32_t width() const { return right - left; }
-  int32_t height() const { return bottom - top; }
-  bool empty() const { return right <= left || bottom <= top; }
-  bool contains(int64_t x, int64_t y) const { return x >= left && x < right && y >= top && y < bottom; }
-  bool operator==(const CanvasRect&) const = default;
-};
-
 struct CanvasPoint {
   int32_t x = 0, y = 0;
   bool operator==(const CanvasPoint&) const = default;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine3d/device/gl_scene_device.h"
+#include "engine3d/device/scene_device.h"
 #include "platform/image_files.h"
 
 namespace vx {
@@ -23,7 +23,7 @@ PixelFormat displayFormat(int depth) {
 }
 
 std::unique_ptr<GraphicsDevice> GraphicsDevice::create(int width, int height, int depth, bool separateBack,
-                                                       bool gammaControl) {
+                                                       bool gammaControl, SceneContext sceneContext) {
   const PixelFormat format = displayFormat(depth);
   if (!format.valid() || width <= 0 || height <= 0) return nullptr;
   std::shared_ptr<Surface> frontSurface = Surface::create(width, height, format);
@@ -40,6 +40,7 @@ std::unique_ptr<GraphicsDevice> GraphicsDevice::create(int width, int height, in
   device->canvases_.add(device->front_.get());
   device->canvases_.add(device->back_.get());
   device->gammaControl_ = gammaControl;
+  device->sceneContext_ = sceneContext;
   // A display's own ramps start as the identity at full scale; without
   // gamma control the ramps read back as entry i holding i.
   for (int c = 0; c < 3; ++c)
@@ -125,45 +126,9 @@ void GraphicsDevice::closeAllMovies() {
 
 void GraphicsDevice::stretchCopy(Canvas& dest, int x, int y, int width, int height, Canvas& source, int sourceX,
                                  int sourceY, int sourceWidth, int sourceHeight) {
-  if (width <= 0 || height <= 0) return;
-  const int left = std::max(x, 0), top = std::max(y, 0);
-  const int right = static_cast<int>(std::min<int64_t>(int64_t(x) + width, dest.width()));
-  const int bottom = static_cast<int>(std::min<int64_t>(int64_t(y) + height, dest.height()));
-  if (left >= right || top >= bottom) return;
-  const PixelFormat& from = source.format();
-  const PixelFormat& to = dest.format();
-  const int sb = from.bytesPerPixel(), db = to.bytesPerPixel();
-  const bool same = from == to;
-  // Source points outside the source read as black.
-  const uint32_t black = to.toNative(0);
-  // The byte offset in a source row of each destination column, or -1.
-  std::vector<int32_t> columns(right - left);
-  for (int i = left; i < right; ++i) {
-    const int64_t sx = sourceX + int64_t(i - x) * sourceWidth / width;
-    columns[i - left] = sx >= 0 && sx < source.width() ? int32_t(sx) * sb : -1;
-  }
-  // Unscaled rows of one format inside the source are copied whole.
-  const bool whole = same && sourceWidth == width && columns.front() >= 0 && columns.back() >= 0;
-  for (int j = top; j < bottom; ++j) {
-    const int64_t sy = sourceY + int64_t(j - y) * sourceHeight / height;
-    const bool rowInside = sy >= 0 && sy < source.height();
-    const uint8_t* row = rowInside ? source.bits() + intptr_t(sy) * source.pitch() : nullptr;
-    uint8_t* out = dest.bits() + intptr_t(j) * dest.pitch() + intptr_t(left) * db;
-    if (row && whole) {
-      std::memcpy(out, row + columns.front(), size_t(right - left) * db);
-      continue;
-    }
-    for (int32_t column : columns) {
-      uint32_t value = black;
-      if (row && column >= 0) {
-        const uint32_t native = from.load(row + column);
-        value = same ? native : to.toNative(from.toArgb(native));
-      }
-      to.store(out, value);
-      out += db;
-    }
-  }
-  dest.markModified({left, top, right, bottom});
+  const CanvasRect written = vx::stretchCopy(dest.surface(), x, y, width, height, source.surface(), sourceX, sourceY,
+                                             sourceWidth, sourceHeight);
+  if (!written.empty()) dest.markModified(written);
 }
 
 void GraphicsDevice::setGamma(int32_t red, int32_t green, int32_t blue, float destRed, float destGreen,
@@ -189,9 +154,8 @@ namespace vx {
 
 SceneDevice* GraphicsDevice::createScene() {
   if (scene_) return nullptr;
-  std::unique_ptr<GlSceneDevice> scene = GlSceneDevice::create(*back_);
+  std::unique_ptr<SceneDevice> scene = createSceneDevice(*back_, sceneContext_, textureLimits_);
   if (!scene) return nullptr;
-  textureLimits_ = scene->textureLimits();
   context_.textureLimits = &textureLimits_;
   scene_ = std::move(scene);
   return scene_.get();

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "engine3d/device/scene_device.h"
 #include "platform/canvas.h"
 #include "platform/font.h"
 #include "platform/movie.h"
@@ -18,15 +19,15 @@
 
 namespace vx {
 
-class SceneDevice;
-
 class GraphicsDevice {
  public:
   // A device whose canvases are width by height in the format of the depth
-  // (16: 565, 24, 32); separateBack gives the back canvas its own surface.
-  // Null when the canvases cannot be made.
+  // (16: 565, 24, 32); separateBack gives the back canvas its own surface;
+  // a 3D scene of the mode draws on sceneContext. Null when the canvases
+  // cannot be made.
   static std::unique_ptr<GraphicsDevice> create(int width, int height, int depth, bool separateBack,
-                                                bool gammaControl);
+                                                bool gammaControl,
+                                                SceneContext sceneContext = SceneContext::kOffscreen);
   ~GraphicsDevice();
   GraphicsDevice(const GraphicsDevice&) = delete;
   GraphicsDevice& operator=(const GraphicsDevice&) = delete;
@@ -113,6 +114,7 @@ class GraphicsDevice {
   uint16_t shownRamps_[3][256];
   bool shownIdentity_ = true;
   TextureLimits textureLimits_;
+  SceneContext sceneContext_ = SceneContext::kOffscreen;
   std::unique_ptr<SceneDevice> scene_;
   void (*canvasFreeHandler_)(Canvas&) = nullptr;
 };

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "engine3d/device/offscreen_gl.h"
 
 namespace vx {
 
@@ -12,14 +11,14 @@ namespace {
 
 constexpr int kDepths[] = {16, 24, 32};
 
-GraphicsDriver driverOf(int display) {
+GraphicsDriver driverOf(int display, SceneContext sceneContext) {
   GraphicsDriver driver;
   driver.display = display;
   const char* name = SDL_GetDisplayName(display);
   driver.name = name && *name ? name : "Display " + std::to_string(display + 1);
-  // The scene renders offscreen, so every display and depth can show it
-  // once OpenGL works at all.
-  driver.is3D = OffscreenGL::available();
+  // The scene renders into a framebuffer of its own, so every display and
+  // depth can show it once OpenGL works at all.
+  driver.is3D = sceneDeviceAvailable(sceneContext);
   const int count = SDL_GetNumDisplayModes(display);
   for (int i = 0; i < count; ++i) {
     SDL_DisplayMode mode;
@@ -35,10 +34,10 @@ GraphicsDriver driverOf(int display) {
 
 }  // namespace
 
-std::vector<GraphicsDriver> listGraphicsDrivers() {
+std::vector<GraphicsDriver> listGraphicsDrivers(SceneContext sceneContext) {
   std::vector<GraphicsDriver> drivers;
   const int displays = SDL_GetNumVideoDisplays();
-  for (int display = 0; display < displays; ++display) drivers.push_back(driverOf(display));
+  for (int display = 0; display < displays; ++display) drivers.push_back(driverOf(display, sceneContext));
   return drivers;
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "engine3d/device/scene_device.h"
+
 namespace vx {
 
 struct DisplayMode {
@@ -26,8 +28,9 @@ struct GraphicsDriver {
   std::vector<DisplayMode> modes;
 };
 
-// The drivers of the displays SDL's video subsystem reports now.
-std::vector<GraphicsDriver> listGraphicsDrivers();
+// The drivers of the displays SDL's video subsystem reports now, 3D-capable
+// when a scene device can be made on sceneContext.
+std::vector<GraphicsDriver> listGraphicsDrivers(SceneContext sceneContext);
 
 // The depth of the desktop of the primary display: 16 or 32.
 int desktopDepth();

@@ -161,23 +161,6 @@ void prepareAlpha(Surface& image, int32_t flags, bool imageHasAlpha) {
   }
 }
 
-// Nearest-neighbour copy that turns the bottom-up image upright.
-void copyFlipped(const Surface& image, Surface& destination) {
-  const int w = image.width(), h = image.height();
-  const int dw = destination.width(), dh = destination.height();
-  const PixelFormat& from = image.format();
-  const PixelFormat& to = destination.format();
-  for (int y = 0; y < dh; ++y) {
-    const int sy = (h - 1) - int(int64_t(y) * h / dh);
-    const uint8_t* row = image.row(sy);
-    uint8_t* d = destination.row(y);
-    for (int x = 0; x < dw; ++x, d += to.bytesPerPixel()) {
-      const int sx = int(int64_t(x) * w / dw);
-      to.write(d, from.read(row + sx * 4));
-    }
-  }
-}
-
 void put16(uint8_t* p, uint32_t v) {
   p[0] = uint8_t(v);
   p[1] = uint8_t(v >> 8);
@@ -215,7 +198,9 @@ std::shared_ptr<Surface> loadSurface(const std::string& file, int32_t flags, con
   prepareAlpha(*image, flags, imageHasAlpha);
   std::shared_ptr<Surface> destination = createSurface(image->width(), image->height(), flags, context);
   if (!destination) return nullptr;
-  copyFlipped(*image, *destination);
+  // Turned upright: the image's rows go up from the bottom.
+  stretchCopy(*destination, 0, 0, destination->width(), destination->height(), *image, 0, image->height() - 1,
+              image->width(), -image->height());
   return destination;
 }
 
@@ -244,17 +229,11 @@ bool saveBmp(Canvas& canvas, const std::string& file) {
   std::vector<uint8_t> row(rowBytes, 0);
   const bool locked = canvas.lock();
   if (locked) {
+    // The file's pixels are bytes B, G, R: the 24-bit layout.
     const Surface& surface = canvas.surface();
-    const PixelFormat& format = surface.format();
+    const PixelFormat bgr = PixelFormat::rgb888();
     for (int y = height - 1; y >= 0; --y) {
-      const uint8_t* p = surface.row(y);
-      uint8_t* d = row.data();
-      for (int x = 0; x < width; ++x, p += format.bytesPerPixel(), d += 3) {
-        const uint32_t argb = format.read(p);
-        d[0] = uint8_t(argb);
-        d[1] = uint8_t(argb >> 8);
-        d[2] = uint8_t(argb >> 16);
-      }
+      convertRow(surface.format(), surface.row(y), bgr, row.data(), width);
       std::fwrite(row.data(), 1, rowBytes, out);
     }
     canvas.unlock();

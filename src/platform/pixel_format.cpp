@@ -1,5 +1,6 @@
 #include "platform/pixel_format.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace vx {
@@ -49,6 +50,12 @@ struct FixedCodec {
   }
   static uint32_t read(const PixelFormat& f, const uint8_t* p) { return toArgb(f, loadPixelOf<Bytes>(p)); }
   static void write(const PixelFormat& f, uint8_t* p, uint32_t argb) { storePixelOf<Bytes>(p, toNative(f, argb)); }
+  static void toArgbRow(const PixelFormat& f, const uint8_t* p, uint32_t* argb, int count) {
+    for (int i = 0; i < count; ++i) argb[i] = toArgb(f, loadPixelOf<Bytes>(p + i * Bytes));
+  }
+  static void fromArgbRow(const PixelFormat& f, const uint32_t* argb, uint8_t* p, int count) {
+    for (int i = 0; i < count; ++i) storePixelOf<Bytes>(p + i * Bytes, toNative(f, argb[i]));
+  }
 };
 
 }  // namespace
@@ -77,6 +84,14 @@ struct PixelCodecs {
   static void write(const PixelFormat& f, uint8_t* p, uint32_t argb) {
     storePixelOf<Bytes>(p, toNative(f, argb));
   }
+  template <int Bytes>
+  static void toArgbRow(const PixelFormat& f, const uint8_t* p, uint32_t* argb, int count) {
+    for (int i = 0; i < count; ++i) argb[i] = toArgb(f, loadPixelOf<Bytes>(p + i * Bytes));
+  }
+  template <int Bytes>
+  static void fromArgbRow(const PixelFormat& f, const uint32_t* argb, uint8_t* p, int count) {
+    for (int i = 0; i < count; ++i) storePixelOf<Bytes>(p + i * Bytes, toNative(f, argb[i]));
+  }
 
   template <typename Codec>
   static void use(PixelFormat& f) {
@@ -84,6 +99,8 @@ struct PixelCodecs {
     f.toArgb_ = &Codec::toArgb;
     f.reader_ = &Codec::read;
     f.writer_ = &Codec::write;
+    f.rowToArgb_ = &Codec::toArgbRow;
+    f.rowFromArgb_ = &Codec::fromArgbRow;
   }
   template <int Bytes>
   static void useGeneric(PixelFormat& f) {
@@ -91,6 +108,8 @@ struct PixelCodecs {
     f.toArgb_ = &toArgb;
     f.reader_ = &read<Bytes>;
     f.writer_ = &write<Bytes>;
+    f.rowToArgb_ = &toArgbRow<Bytes>;
+    f.rowFromArgb_ = &fromArgbRow<Bytes>;
   }
 
   template <uint32_t A, uint32_t R, uint32_t G, uint32_t B, int Bytes>
@@ -146,6 +165,20 @@ bool PixelFormat::operator==(const PixelFormat& other) const {
   return depth_ == other.depth_ && channels_[0].mask == other.channels_[0].mask &&
          channels_[1].mask == other.channels_[1].mask && channels_[2].mask == other.channels_[2].mask &&
          channels_[3].mask == other.channels_[3].mask;
+}
+
+void convertRow(const PixelFormat& from, const uint8_t* source, const PixelFormat& to, uint8_t* dest, int count) {
+  if (from == to) {
+    std::memcpy(dest, source, size_t(count) * from.bytesPerPixel());
+    return;
+  }
+  constexpr int kChunk = 256;
+  uint32_t argb[kChunk];
+  for (int done = 0; done < count; done += kChunk) {
+    const int n = std::min(kChunk, count - done);
+    from.toArgbRow(source + done * from.bytesPerPixel(), argb, n);
+    to.fromArgbRow(argb, dest + done * to.bytesPerPixel(), n);
+  }
 }
 
 }  // namespace vx

@@ -11,10 +11,11 @@
 // missingBits holds 0xFF in the byte of every channel the format lacks. The
 // low bits of a channel narrower than 8 bits come back as zeros.
 //
-// The converters and the pixel reader and writer are chosen once, when the
-// format is built: the common layouts get code compiled for their masks and
-// size, any other layout code compiled for its size that reads the shifts
-// from the format. Nothing that runs per pixel asks which format it has.
+// The converters, the pixel reader and writer and the row converters are
+// chosen once, when the format is built: the common layouts get code
+// compiled for their masks and size, any other layout code compiled for its
+// size that reads the shifts from the format. Nothing that runs per pixel
+// asks which format it has, and whole rows convert without a call per pixel.
 
 #include <cstdint>
 #include <cstring>
@@ -27,6 +28,8 @@ class PixelFormat {
   using ToArgb = uint32_t (*)(const PixelFormat&, uint32_t native);
   using Reader = uint32_t (*)(const PixelFormat&, const uint8_t* pixel);
   using Writer = void (*)(const PixelFormat&, uint8_t* pixel, uint32_t argb);
+  using RowToArgb = void (*)(const PixelFormat&, const uint8_t* pixels, uint32_t* argb, int count);
+  using RowFromArgb = void (*)(const PixelFormat&, const uint32_t* argb, uint8_t* pixels, int count);
 
   struct Channel {
     uint32_t mask = 0;
@@ -70,6 +73,11 @@ class PixelFormat {
   void write(uint8_t* pixel, uint32_t argb) const { writer_(*this, pixel, argb); }
   Reader reader() const { return reader_; }
   Writer writer() const { return writer_; }
+  // count pixels of a row to ARGB values, and back.
+  void toArgbRow(const uint8_t* pixels, uint32_t* argb, int count) const { rowToArgb_(*this, pixels, argb, count); }
+  void fromArgbRow(const uint32_t* argb, uint8_t* pixels, int count) const {
+    rowFromArgb_(*this, argb, pixels, count);
+  }
 
   // The raw native value of one pixel (2, 3 or 4 bytes, little-endian).
   uint32_t load(const uint8_t* pixel) const;
@@ -87,9 +95,15 @@ class PixelFormat {
   ToArgb toArgb_ = nullptr;
   Reader reader_ = nullptr;
   Writer writer_ = nullptr;
+  RowToArgb rowToArgb_ = nullptr;
+  RowFromArgb rowFromArgb_ = nullptr;
 
   friend struct PixelCodecs;
 };
+
+// count pixels of one format written in another, through ARGB; a plain copy
+// when the formats are the same. The rows do not overlap.
+void convertRow(const PixelFormat& from, const uint8_t* source, const PixelFormat& to, uint8_t* dest, int count);
 
 // Raw little-endian pixel access by size.
 inline uint32_t loadPixel16(const uint8_t* p) {

@@ -42,7 +42,7 @@ int64_t scaled(int64_t value, int64_t to, int64_t from) { return from > 0 ? valu
 int PlatformRuntime::countGraphicsDrivers() {
   // Displays plugged in since the start are offered from the first count on.
   if (!allDriversListed_) {
-    drivers_ = listGraphicsDrivers();
+    drivers_ = listGraphicsDrivers(presenter_->sceneContext());
     allDriversListed_ = true;
   }
   return static_cast<int>(drivers_.size());
@@ -65,7 +65,6 @@ GraphicsDevice* PlatformRuntime::openGraphics(int width, int height, int depth, 
     opened = openFullScreen(width, height, depth, *d, flags);
   }
   if (opened) {
-    if (!presenter_) presenter_ = std::make_unique<WindowPresenter>(window_);
     const int display = std::max(SDL_GetWindowDisplayIndex(window_), 0);
     blank_ = VerticalBlank(refreshRate(display), graphics_->height());
     lastShownModCount_ = 0;
@@ -78,7 +77,8 @@ GraphicsDevice* PlatformRuntime::openGraphics(int width, int height, int depth, 
 }
 
 bool PlatformRuntime::openWindowed(int width, int height, int depth, int32_t flags) {
-  graphics_ = GraphicsDevice::create(width, height, depth ? depth : desktopDepth(), false, false);
+  graphics_ = GraphicsDevice::create(width, height, depth ? depth : desktopDepth(), false, false,
+                                     presenter_->sceneContext());
   if (!graphics_) return false;
   const bool scaledWindow = flags & kGraphicsScaled;
   displayKind_ = scaledWindow ? DisplayKind::ScaledWindow : DisplayKind::Window;
@@ -105,7 +105,8 @@ bool PlatformRuntime::openFullScreen(int width, int height, int depth, const Gra
   SDL_GetWindowPosition(window_, &savedWindow_.x, &savedWindow_.y);
   SDL_GetWindowSize(window_, &savedWindow_.w, &savedWindow_.h);
   SDL_ShowCursor(SDL_DISABLE);
-  graphics_ = GraphicsDevice::create(width, height, fullScreenDepth(depth, flags), true, true);
+  graphics_ = GraphicsDevice::create(width, height, fullScreenDepth(depth, flags), true, true,
+                                     presenter_->sceneContext());
   bool shown = false;
   if (graphics_) {
     SDL_SetWindowBordered(window_, SDL_FALSE);
@@ -124,6 +125,9 @@ bool PlatformRuntime::openFullScreen(int width, int height, int depth, const Gra
       letterboxed_ = false;
     }
     if (!shown) {
+      // Covering the display first, as no window manager may be there to
+      // do it for the full-screen request.
+      SDL_SetWindowSize(window_, bounds.w, bounds.h);
       shown = SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
       letterboxed_ = true;
     }

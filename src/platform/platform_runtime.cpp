@@ -54,16 +54,20 @@ PlatformRuntime* PlatformRuntime::create(const char* argumentText, Debugger* deb
       return nullptr;
     }
   }
-  SDL_Window* window = SDL_CreateWindow(" ", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+  // With OpenGL where the video driver has it: the window presents with it
+  // and a 3D scene draws with it.
+  SDL_Window* window = SDL_CreateWindow(" ", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+  if (!window) window = SDL_CreateWindow(" ", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
   if (!window) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
   }
   auto* platform = new PlatformRuntime();
   platform->window_ = window;
+  platform->presenter_ = std::make_unique<WindowPresenter>(window);
   platform->debugger_ = debugger;
   platform->argumentText_ = argumentText ? argumentText : "";
-  platform->drivers_ = listGraphicsDrivers();
+  platform->drivers_ = listGraphicsDrivers(platform->presenter_->sceneContext());
   current_ = platform;
   acceptingRequests = true;
   return platform;

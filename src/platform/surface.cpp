@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
+#include <vector>
 
 namespace vx {
 
@@ -138,6 +140,63 @@ std::shared_ptr<Surface> createSurface(int width, int height, int32_t flags, con
       if (!face->addMipmapChain()) return nullptr;
   }
   return std::shared_ptr<Surface>(std::move(surface));
+}
+
+CanvasRect stretchCopy(Surface& dest, int x, int y, int width, int height, const Surface& source, int sourceX,
+                       int sourceY, int sourceWidth, int sourceHeight) {
+  if (width <= 0 || height <= 0) return {};
+  const int left = std::max(x, 0), top = std::max(y, 0);
+  const int right = static_cast<int>(std::min<int64_t>(int64_t(x) + width, dest.width()));
+  const int bottom = static_cast<int>(std::min<int64_t>(int64_t(y) + height, dest.height()));
+  if (left >= right || top >= bottom) return {};
+  const PixelFormat& from = source.format();
+  const PixelFormat& to = dest.format();
+  const int db = to.bytesPerPixel();
+  const bool same = from == to;
+  // Source points outside the source read as black.
+  const uint32_t black = to.toNative(0);
+  // The source column of each destination column, or -1; and the span of
+  // source columns read, which is all a row of another format converts.
+  std::vector<int32_t> columns(right - left);
+  int32_t first = source.width(), last = -1;
+  for (int i = left; i < right; ++i) {
+    const int64_t sx = sourceX + int64_t(i - x) * sourceWidth / width;
+    const bool inside = sx >= 0 && sx < source.width();
+    columns[i - left] = inside ? int32_t(sx) : -1;
+    if (inside) first = std::min(first, int32_t(sx)), last = std::max(last, int32_t(sx));
+  }
+  // Unscaled rows of one format inside the source are copied whole.
+  const bool whole = same && sourceWidth == width && columns.front() >= 0 && columns.back() >= 0;
+  std::vector<uint8_t> converted(same || last < first ? 0 : size_t(last - first + 1) * db);
+  int64_t convertedRow = -1;
+  for (int j = top; j < bottom; ++j) {
+    const int64_t sy = sourceY + int64_t(j - y) * sourceHeight / height;
+    const bool rowInside = sy >= 0 && sy < source.height() && last >= first;
+    uint8_t* out = dest.pixel(left, j);
+    if (rowInside && whole) {
+      std::memcpy(out, source.pixel(columns.front(), int(sy)), size_t(right - left) * db);
+      continue;
+    }
+    // The row's pixels in the destination's format, source column c at
+    // (c - base) pixels.
+    const uint8_t* row = nullptr;
+    int32_t base = 0;
+    if (rowInside && same) {
+      row = source.row(int(sy));
+    } else if (rowInside) {
+      if (sy != convertedRow) {
+        convertRow(from, source.pixel(first, int(sy)), to, converted.data(), last - first + 1);
+        convertedRow = sy;
+      }
+      row = converted.data();
+      base = first;
+    }
+    for (int32_t column : columns) {
+      to.store(out, row && column >= 0 ? to.load(row + (column - base) * db) : black);
+      out += db;
+    }
+  }
+  return {left, top, right, bottom};
 }
 
 }  // namespace vx

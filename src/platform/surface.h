@@ -26,6 +26,16 @@ enum CanvasFlags : int32_t {
   kCanvasArgbSystemMemory = 0x4000,
 };
 
+// A rectangle of pixels; right and bottom are exclusive.
+struct CanvasRect {
+  int32_t left = 0, top = 0, right = 0, bottom = 0;
+  int32_t width() const { return right - left; }
+  int32_t height() const { return bottom - top; }
+  bool empty() const { return right <= left || bottom <= top; }
+  bool contains(int64_t x, int64_t y) const { return x >= left && x < right && y >= top && y < bottom; }
+  bool operator==(const CanvasRect&) const = default;
+};
+
 class Surface {
  public:
   // Largest side accepted, and the largest pixel memory of one surface.
@@ -60,6 +70,15 @@ class Surface {
   // A cube map's faces besides this one (+X): -X, +Z, -Z, +Y, -Y.
   std::vector<std::unique_ptr<Surface>>& otherFaces() { return otherFaces_; }
 
+  // Where the 3D device keeps its texture of this surface, so that a draw
+  // finds it without a search: the device's own serial and its record.
+  // Nothing else reads or writes it.
+  struct DeviceTexture {
+    uint64_t owner = 0;
+    void* texture = nullptr;
+  };
+  DeviceTexture& deviceTexture() const { return deviceTexture_; }
+
  private:
   Surface() = default;
 
@@ -71,6 +90,7 @@ class Surface {
   bool owned_ = false;
   std::vector<std::unique_ptr<Surface>> mipmaps_;
   std::vector<std::unique_ptr<Surface>> otherFaces_;
+  mutable DeviceTexture deviceTexture_;
 };
 
 // The pixel formats the 3D device offers for textures; the plain ones when
@@ -105,6 +125,15 @@ PixelFormat surfaceFormat(int32_t flags, const SurfaceContext& context);
 // required, the aspect ratio limited, then clamped to the minimum and
 // maximum. Without limits every texture is 256 by 256.
 void adaptTextureSize(int& width, int& height, const TextureLimits* limits);
+
+// Copies the source rectangle into the destination rectangle, nearest
+// pixel (destination pixel (i, j) takes source pixel (sourceX + i *
+// sourceWidth / width, sourceY + j * sourceHeight / height)); a negative
+// sourceHeight walks the source upwards. Rows of another format are
+// converted whole; source points outside the source read as black. Only
+// the part inside the destination is written: that part is returned.
+CanvasRect stretchCopy(Surface& dest, int x, int y, int width, int height, const Surface& source, int sourceX,
+                       int sourceY, int sourceWidth, int sourceHeight);
 
 // A new zeroed surface for a canvas of these flags (texture size adapted,
 // mipmap chain and cube faces made); null when it cannot be made.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/canvas.h"
+#include "platform/window_gl.h"
 
 namespace vx {
 
@@ -17,6 +18,15 @@ uint32_t sdlFormatOf(const PixelFormat& f) {
   return 0;
 }
 
+// Whether OpenGL takes the canvas's rows as they are: 32-bit ones, and
+// 24-bit ones whose rows hold whole pixels. Others show as converted, so
+// that the window shows the very colours the canvas reads back.
+bool glTakesRows(const Canvas& canvas) {
+  const PixelFormat& f = canvas.format();
+  if (f == PixelFormat::xrgb8888() || f == PixelFormat::argb8888()) return true;
+  return f == PixelFormat::rgb888() && canvas.pitch() % 3 == 0;
+}
+
 }  // namespace
 
 SDL_Rect letterboxRect(int width, int height, int outWidth, int outHeight) {
@@ -28,15 +38,46 @@ SDL_Rect letterboxRect(int width, int height, int outWidth, int outHeight) {
   return {0, (outHeight - h) / 2, outWidth, h};
 }
 
+WindowPresenter::WindowPresenter(SDL_Window* window) : window_(window), gl_(WindowGL::create(window)) {}
+
 WindowPresenter::~WindowPresenter() {
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
 }
 
+const uint32_t* WindowPresenter::convert(const Canvas& canvas, const uint16_t (*ramps)[256]) {
+  const int width = canvas.width(), height = canvas.height();
+  converted_.resize(size_t(width) * height);
+  const PixelFormat& format = canvas.format();
+  for (int y = 0; y < height; ++y) {
+    uint32_t* row = converted_.data() + size_t(y) * width;
+    format.toArgbRow(canvas.bits() + static_cast<intptr_t>(y) * canvas.pitch(), row, width);
+    if (!ramps) continue;
+    for (int x = 0; x < width; ++x) {
+      const uint32_t argb = row[x];
+      row[x] = uint32_t(ramps[0][(argb >> 16) & 255] >> 8) << 16 | uint32_t(ramps[1][(argb >> 8) & 255] >> 8) << 8 |
+               (ramps[2][argb & 255] >> 8);
+    }
+  }
+  return converted_.data();
+}
+
+bool WindowPresenter::present(const Canvas& canvas, PresentFit fit, const uint16_t (*ramps)[256]) {
+  if (!gl_) return presentWithRenderer(canvas, fit, ramps);
+  int outWidth = 0, outHeight = 0;
+  gl_->drawableSize(outWidth, outHeight);
+  shown_ = fit == PresentFit::Letterbox ? letterboxRect(canvas.width(), canvas.height(), outWidth, outHeight)
+                                        : SDL_Rect{0, 0, outWidth, outHeight};
+  gl_->show(canvas, shown_, ramps || !glTakesRows(canvas) ? convert(canvas, ramps) : nullptr);
+  ++frames_;
+  return true;
+}
+
+// SDL's software renderer: the window's own surface, without OpenGL.
 bool WindowPresenter::prepare(int width, int height, uint32_t format) {
   if (!renderer_) {
-    renderer_ = SDL_CreateRenderer(window_, -1, 0);
-    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer_) return false;
   }
   if (texture_ && textureWidth_ == width && textureHeight_ == height && textureFormat_ == format) return true;
@@ -50,30 +91,14 @@ bool WindowPresenter::prepare(int width, int height, uint32_t format) {
   return true;
 }
 
-bool WindowPresenter::present(const Canvas& canvas, PresentFit fit, const uint16_t (*ramps)[256]) {
+bool WindowPresenter::presentWithRenderer(const Canvas& canvas, PresentFit fit, const uint16_t (*ramps)[256]) {
   const int width = canvas.width(), height = canvas.height();
   const uint32_t direct = ramps ? 0 : sdlFormatOf(canvas.format());
   if (!prepare(width, height, direct ? direct : uint32_t(SDL_PIXELFORMAT_RGB888))) return false;
-
-  if (direct) {
+  if (direct)
     SDL_UpdateTexture(texture_, nullptr, canvas.bits(), canvas.pitch());
-  } else {
-    converted_.resize(size_t(width) * height);
-    const PixelFormat& format = canvas.format();
-    const int bytes = format.bytesPerPixel();
-    uint32_t* out = converted_.data();
-    for (int y = 0; y < height; ++y) {
-      const uint8_t* p = canvas.bits() + static_cast<intptr_t>(y) * canvas.pitch();
-      for (int x = 0; x < width; ++x, p += bytes) {
-        uint32_t argb = format.read(p);
-        if (ramps)
-          argb = uint32_t(ramps[0][(argb >> 16) & 255] >> 8) << 16 | uint32_t(ramps[1][(argb >> 8) & 255] >> 8) << 8 |
-                 (ramps[2][argb & 255] >> 8);
-        *out++ = argb;
-      }
-    }
-    SDL_UpdateTexture(texture_, nullptr, converted_.data(), width * 4);
-  }
+  else
+    SDL_UpdateTexture(texture_, nullptr, convert(canvas, ramps), width * 4);
 
   int outWidth = 0, outHeight = 0;
   SDL_GetRendererOutputSize(renderer_, &outWidth, &outHeight);

@@ -1,16 +1,22 @@
 #pragma once
-// Shows a canvas in the window: the canvas's pixels go into an SDL
-// streaming texture (in the canvas's own layout when SDL has it, so the
-// upload is a copy), which is drawn over the window's client area.
+// Shows a canvas in the window. A window with OpenGL presents with its own
+// context (WindowGL), which a 3D scene then shares; without one (SDL's
+// dummy driver, a display without OpenGL) the canvas's pixels go into a
+// streaming texture of SDL's software renderer (in the canvas's own layout
+// when SDL has it, so the upload is a copy), which uses no OpenGL either.
 
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "engine3d/device/scene_device.h"
 
 namespace vx {
 
 class Canvas;
+class WindowGL;
 
 enum class PresentFit {
   Stretch,    // the canvas covers the whole client area
@@ -23,10 +29,15 @@ SDL_Rect letterboxRect(int width, int height, int outWidth, int outHeight);
 
 class WindowPresenter {
  public:
-  explicit WindowPresenter(SDL_Window* window) : window_(window) {}
+  // Takes the window's OpenGL context when the window can have one.
+  explicit WindowPresenter(SDL_Window* window);
   ~WindowPresenter();
   WindowPresenter(const WindowPresenter&) = delete;
   WindowPresenter& operator=(const WindowPresenter&) = delete;
+
+  // Where a 3D scene draws: in the window's context when the presenter has
+  // one, else in an offscreen context of the scene's own.
+  SceneContext sceneContext() const { return gl_ ? SceneContext::kCurrent : SceneContext::kOffscreen; }
 
   // Shows the canvas; ramps (three of 256 entries, null for none) map each
   // channel on the way. False when the window cannot be drawn on.
@@ -38,9 +49,13 @@ class WindowPresenter {
   uint32_t framesShown() const { return frames_; }
 
  private:
+  bool presentWithRenderer(const Canvas& canvas, PresentFit fit, const uint16_t (*ramps)[256]);
   bool prepare(int width, int height, uint32_t format);
+  // The canvas as 32-bit rows (ramps applied), in converted_.
+  const uint32_t* convert(const Canvas& canvas, const uint16_t (*ramps)[256]);
 
   SDL_Window* window_;
+  std::unique_ptr<WindowGL> gl_;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   int textureWidth_ = 0;

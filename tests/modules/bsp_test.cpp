@@ -86,8 +86,12 @@ TEST(BSPPrograms, ALevelDrawsTexturedAndLightmappedWallsOfWhatItsClusterSees) {
     ambientSum += brightness(ambient[i]);
     changed += lit[i] != unlit[i];
   }
-  EXPECT_LT(dark, static_cast<int>(lit.size() / 10));
-  EXPECT_GT(colours.size(), 1000u);
+  // The lightmaps are added to a black ambient and multiply the textures:
+  // dim walls, darker than the textures alone, but seen over most of the
+  // picture.
+  EXPECT_LT(dark, static_cast<int>(lit.size() / 2));
+  EXPECT_GT(colours.size(), 200u);
+  EXPECT_LT(litSum * 4, ambientSum);
   // Without lightmaps the vertex colours light it: another picture; a
   // white ambient adds to them.
   EXPECT_GT(changed, static_cast<int>(lit.size() / 2));

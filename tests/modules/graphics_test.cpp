@@ -8,13 +8,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
-#include "bitmap_file.h"
+#include "pictures.h"
 #include "program_run.h"
 
-using vxtest::Bitmap;
 using vxtest::modulePath;
+using vxtest::Picture;
 using vxtest::ProgramRun;
 using vxtest::readBmp;
 using vxtest::RunOptions;
@@ -62,7 +61,7 @@ TEST(GraphicsPrograms, EveryKindOfModeDrawsThroughFrontAndBackBuffers) {
       {"full16.bmp", high},   {"full32.bmp", full},   {"full0.bmp", high},    {"mode0.bmp", full}};
   for (const auto& [file, e] : files) {
     SCOPED_TRACE(file);
-    Bitmap b = readBmp(dir / file);
+    Picture b = readBmp(dir / file);
     ASSERT_EQ(b.width, 64);
     ASSERT_EQ(b.height, 48);
     EXPECT_EQ(b.at(0, 0), e.blue);
@@ -84,7 +83,7 @@ TEST(GraphicsPrograms, ModeZeroIsFullScreenUnlessDebugging) {
   EXPECT_EQ(r.out, "");
   // Without the debugging flag the last mode, mode 0 of depth 0, is
   // full-screen, which gives it 16 bits.
-  Bitmap b = readBmp(dir / "mode0.bmp");
+  Picture b = readBmp(dir / "mode0.bmp");
   ASSERT_EQ(b.width, 64);
   EXPECT_EQ(b.at(2, 2), 0xF80000u);  // 16 bits: full-screen of depth 0
 }
@@ -109,7 +108,7 @@ TEST(GraphicsPrograms, PixelsColoursGammaAndBufferFiles) {
             // drivers and modes
             "1\n1\n16\n1\n0\n1\n"
             "survived\n");
-  Bitmap saved = readBmp(dir / "saved.bmp");
+  Picture saved = readBmp(dir / "saved.bmp");
   ASSERT_EQ(saved.width, 64);
   EXPECT_EQ(saved.at(5, 5), 0x123456u);
   EXPECT_EQ(saved.at(25, 25), 0xFF0000u);

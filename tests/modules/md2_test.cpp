@@ -7,10 +7,10 @@
 #include <set>
 #include <string>
 
-#include "bitmap_file.h"
+#include "pictures.h"
 #include "program_run.h"
 
-using vxtest::Bitmap;
+using vxtest::Picture;
 using vxtest::ProgramRun;
 using vxtest::readBmp;
 using vxtest::runModule;
@@ -30,7 +30,7 @@ struct Figure {
   int height() const { return bottom - top + 1; }
 };
 
-Figure figureIn(const Bitmap& b) {
+Figure figureIn(const Picture& b) {
   Figure f;
   std::set<uint32_t> colours;
   for (int y = 0; y < b.height; ++y)

@@ -96,6 +96,7 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& op
         continue;
       }
       (i == 0 ? run.out : run.err).append(buffer, static_cast<size_t>(n));
+      if (i == 0 && options.onOutput) options.onOutput(run.out);
     }
     if (!signalled && !options.signalWhenSeen.empty() &&
         (run.out.find(options.signalWhenSeen) != std::string::npos ||

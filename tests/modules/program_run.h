@@ -25,6 +25,9 @@ struct RunOptions {
   // In a window of the test X server instead of headless (only in tests
   // declared WINDOWED).
   bool windowed = false;
+  // Called with all of standard output so far whenever more arrives, while
+  // the program runs.
+  std::function<void(const std::string& out)> onOutput;
 };
 
 // The test X server's display (":N"); the test fails without one.

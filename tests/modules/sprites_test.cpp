@@ -6,10 +6,10 @@
 #include <sstream>
 #include <vector>
 
-#include "bitmap_file.h"
+#include "pictures.h"
 #include "program_run.h"
 
-using vxtest::Bitmap;
+using vxtest::Picture;
 using vxtest::ProgramRun;
 using vxtest::readBmp;
 using vxtest::runModule;
@@ -104,7 +104,7 @@ TEST(PlanePrograms, APlaneReachesTheHorizonAndTilesItsTexture) {
             "800\n800\n");      // the same across the whole height of the view
   // Seen from height 1, the plane covers every pixel below the horizon, in
   // every column, without a gap between its cells, and nothing above it.
-  Bitmap b = readBmp(dir / "horizon.bmp");
+  Picture b = readBmp(dir / "horizon.bmp");
   ASSERT_EQ(b.width, 128);
   for (int x = 0; x < b.width; ++x)
     for (int y = 0; y < b.height; ++y) {

@@ -29,6 +29,7 @@ class RecordingMesh final : public vx::DeviceMesh {
     triangleLocks.push_back({first, count});
     return indexData.data() + 3 * first;
   }
+  uint32_t* lockTriangles32(int32_t, int32_t) override { return nullptr; }
   void unlockTriangles() override {}
 
   std::vector<vx::DeviceVertex> vertexData;

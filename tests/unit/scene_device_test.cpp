@@ -40,7 +40,7 @@ class SceneDeviceTest : public ::testing::Test {
   void open(const vx::PixelFormat& format, int stages) {
     device.reset();
     canvas = vxtest::makeCanvas(kWidth, kHeight, format);
-    device = GlSceneDevice::create(*canvas, stages);
+    device = GlSceneDevice::create(*canvas, vx::SceneContext::kOffscreen, stages);
     ASSERT_TRUE(device) << "no OpenGL context";
     mesh = device->createMesh(64, 64, 0);
   }
@@ -249,6 +249,34 @@ TEST_F(SceneDeviceTest, AMeshThatOutlivesItsDeviceLeavesTheNextOneAlone) {
   EXPECT_EQ(rgb(*canvas, 32, 24), 0xFFFFFFu);
 }
 
+// A buffer beyond what 16-bit indices reach draws with 32-bit ones: the
+// square lies in its last vertices, every other vertex on one point.
+TEST_F(SceneDeviceTest, ABufferOfSeventyThousandVerticesDraws) {
+  constexpr int32_t kVertices = 70000, kLast = kVertices - 4;
+  std::unique_ptr<DeviceMesh> big = device->createMesh(kVertices, 2, vx::kMeshIndices32);
+  EXPECT_EQ(big->lockTriangles(0, 2), nullptr);
+  EXPECT_EQ(mesh->lockTriangles32(0, 2), nullptr);
+  DeviceVertex* v = big->lockVertices(0, kVertices);
+  ASSERT_NE(v, nullptr);
+  for (int32_t i = 0; i < kLast; ++i) v[i] = {0, 0, 2, 0, 0, -1, 0xFFFFFFFF, 0, 0, 0, 0};
+  v[kLast] = {-0.2f, 0.2f, 2, 0, 0, -1, 0xFFFFFFFF, 0, 0, 0, 0};
+  v[kLast + 1] = {0.2f, 0.2f, 2, 0, 0, -1, 0xFFFFFFFF, 0, 0, 0, 0};
+  v[kLast + 2] = {0.2f, -0.2f, 2, 0, 0, -1, 0xFFFFFFFF, 0, 0, 0, 0};
+  v[kLast + 3] = {-0.2f, -0.2f, 2, 0, 0, -1, 0xFFFFFFFF, 0, 0, 0, 0};
+  big->unlockVertices();
+  uint32_t* t = big->lockTriangles32(0, 2);
+  ASSERT_NE(t, nullptr);
+  const uint32_t clockwise[6] = {0, 1, 2, 0, 2, 3};
+  for (int i = 0; i < 6; ++i) t[i] = kLast + clockwise[i];
+  big->unlockTriangles();
+  beginFrame();
+  device->setRenderState(fullBright(1, 1, 1));
+  device->draw(*big, 0, kVertices, 0, 2);
+  device->end();
+  EXPECT_EQ(rgb(*canvas, 32, 24), 0xFFFFFFu);
+  EXPECT_EQ(rgb(*canvas, 2, 2), 0u);
+}
+
 TEST_F(SceneDeviceTest, TexturesFollowTheirCanvas) {
   auto texture = textureCanvas(2, 2, vx::kTextureClampU | vx::kTextureClampV);
   ASSERT_EQ(texture->width(), 2);
@@ -386,6 +414,28 @@ TEST_F(SceneDeviceTest, BlendModesAndAlphaTest) {
     device->end();
     EXPECT_EQ(rgb(*canvas, 32, 24), vertexAlpha == 0x30 ? 0u : 0xFFFFFFu);
   }
+}
+
+// Vertex colours stand in for the material while they are on; a draw
+// after them has its own material again, changed or not.
+TEST_F(SceneDeviceTest, AMaterialFollowsAVertexColouredDraw) {
+  RenderState vertexColored = fullBright(1, 1, 1);
+  vertexColored.fx |= vx::kFxVertexColors;
+  RenderState emissive = fullBright(0, 0, 0);
+  emissive.fx |= vx::kFxEmissiveVertexColors;
+  auto centreAfter = [&](const RenderState& first, const RenderState& second) {
+    beginFrame();
+    square(-1, -1, 1, 1, 2, 0xFFFF0000);
+    device->setRenderState(first);
+    drawSquare();
+    device->setRenderState(second);
+    drawSquare();
+    device->end();
+    return rgb(*canvas, 32, 24);
+  };
+  EXPECT_EQ(centreAfter(vertexColored, fullBright(0, 1, 0)), 0x00FF00u);
+  EXPECT_EQ(centreAfter(vertexColored, fullBright(1, 1, 1)), 0xFFFFFFu);
+  EXPECT_EQ(centreAfter(emissive, fullBright(0, 0, 1)), 0x0000FFu);
 }
 
 TEST_F(SceneDeviceTest, ReadsBackInTheCanvasFormat) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -120,6 +121,29 @@ TEST_F(Textures, LoadsOfOneFileShareTheImageButNotTheSettings) {
   EXPECT_EQ(c.activeTextures(), 0);
   EXPECT_EQ(c.loadTexture(vx::newString(dir / "missing.bmp"), 1), 0);
   EXPECT_EQ(c.activeTextures(), 0);
+}
+
+// A name is the file it names from the current directory: the same name in
+// another directory is another image, and the name tells where it was.
+TEST_F(Textures, ANameIsTheFileOfTheCurrentDirectory) {
+  std::filesystem::create_directory(dir / "one");
+  std::filesystem::create_directory(dir / "two");
+  columns("one/T.bmp", 4, 4, {0xFF0000});
+  columns("two/t.bmp", 4, 4, {0x00FF00});
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir / "one");
+  const int32_t red = c.loadTexture(vx::newString("t.bmp"), 1);
+  std::filesystem::current_path(dir / "two");
+  const int32_t green = c.loadTexture(vx::newString("t.bmp"), 1);
+  const int32_t again = c.loadTexture(vx::newString(".\\T.BMP"), 1);
+  std::filesystem::current_path(before);
+  ASSERT_TRUE(red && green && again);
+  EXPECT_EQ(colourAt(textureOf(red).frame(0)), 0xFF0000u);
+  EXPECT_EQ(colourAt(textureOf(green).frame(0)), 0x00FF00u);
+  EXPECT_EQ(textureOf(again).frame(0), textureOf(green).frame(0));
+  EXPECT_EQ(c.activeTextures(), 2);
+  EXPECT_EQ(text(c.textureName(red)), vx::lowerCase(dir / "one/t.bmp"));
+  EXPECT_EQ(text(c.textureName(again)), vx::lowerCase(dir / "two/t.bmp"));
 }
 
 TEST_F(Textures, FiltersAddFlagsByName) {

@@ -1,11 +1,35 @@
 #include "engine3d/device/gl_frame_buffer.h"
 
-#include "engine3d/device/gl_texture_cache.h"
-
-#include <algorithm>
-#include <cstring>
-
 namespace vx {
+
+namespace {
+
+// How OpenGL takes a surface's rows as they are in memory; format 0 when it
+// cannot.
+struct Layout {
+  GLenum format = 0, type = 0;
+  GLint rowLength = 0;
+  bool dropAlpha = false;  // 32 bits whose top byte is not alpha: it is kept 0
+};
+
+Layout layoutOf(const Surface& surface) {
+  const PixelFormat& f = surface.format();
+  Layout layout;
+  if (f == PixelFormat::argb8888())
+    layout = {GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 0};
+  else if (f == PixelFormat::xrgb8888())
+    layout = {GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 0, true};
+  else if (f == PixelFormat::rgb888())
+    layout = {GL_BGR, GL_UNSIGNED_BYTE, 0};
+  else
+    return {};
+  const int bytes = f.bytesPerPixel();
+  if (surface.pitch() % bytes != 0) return {};
+  layout.rowLength = surface.pitch() / bytes;
+  return layout;
+}
+
+}  // namespace
 
 std::unique_ptr<GlFrameBuffer> GlFrameBuffer::create(int width, int height) {
   std::unique_ptr<GlFrameBuffer> fb(new GlFrameBuffer());
@@ -25,6 +49,11 @@ std::unique_ptr<GlFrameBuffer> GlFrameBuffer::create(int width, int height) {
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, fb->color_, 0);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, fb->depth_);
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return nullptr;
+  // A borrowed context may hold any mask; the picture starts clear.
+  glDisable(GL_SCISSOR_TEST);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearColor(0, 0, 0, 0);
+  glClear(GL_COLOR_BUFFER_BIT);
   return fb;
 }
 
@@ -35,42 +64,53 @@ GlFrameBuffer::~GlFrameBuffer() {
   glDeleteTextures(1, &color_);
 }
 
-void GlFrameBuffer::uploadFrom(const Canvas& canvas, GlStateCache& state) {
+void GlFrameBuffer::uploadFrom(const Canvas& canvas, const CanvasRect& rect, GlStateCache& state) {
+  const int w = rect.width(), h = rect.height();
+  if (w <= 0 || h <= 0) return;
   const Surface& surface = canvas.surface();
-  scratch_.resize(static_cast<size_t>(width_) * height_);
-  // OpenGL's rows go up from the bottom.
-  surfaceToArgb(surface, scratch_.data(), true);
+  const Layout layout = layoutOf(surface);
   // Written into the colour texture, untouched by any drawing state; it is
   // unbound again so that nothing samples the picture being drawn.
   state.bindForUpload(GL_TEXTURE_2D, color_);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, scratch_.data());
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  if (layout.format) {
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, layout.rowLength);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, rect.left, rect.top, w, h, layout.format, layout.type,
+                    surface.pixel(rect.left, rect.top));
+  } else {
+    scratch_.resize(static_cast<size_t>(w) * h);
+    for (int row = 0; row < h; ++row)
+      surface.format().toArgbRow(surface.pixel(rect.left, rect.top + row), scratch_.data() + size_t(row) * w, w);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, rect.left, rect.top, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                    scratch_.data());
+  }
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   state.bindTexture(0, GL_TEXTURE_2D, 0);
 }
 
 void GlFrameBuffer::readInto(Canvas& canvas, const CanvasRect& rect) {
   const int w = rect.width(), h = rect.height();
   if (w <= 0 || h <= 0) return;
-  scratch_.resize(static_cast<size_t>(w) * h);
-  glReadPixels(rect.left, height_ - rect.bottom, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, scratch_.data());
   Surface& surface = canvas.surface();
-  const PixelFormat& format = surface.format();
-  const int bytes = format.bytesPerPixel();
-  // 32-bit canvases in the framebuffer's own order take the rows as they
-  // are, less the alpha they do not keep.
-  const bool argb = format == PixelFormat::argb8888();
-  const bool xrgb = format == PixelFormat::xrgb8888();
-  for (int row = 0; row < h; ++row) {
-    const uint32_t* source = scratch_.data() + static_cast<size_t>(h - 1 - row) * w;
-    uint8_t* pixel = surface.pixel(rect.left, rect.top + row);
-    if (argb) {
-      std::memcpy(pixel, source, static_cast<size_t>(w) * 4);
-    } else if (xrgb) {
-      uint32_t* target = reinterpret_cast<uint32_t*>(pixel);
-      for (int x = 0; x < w; ++x) target[x] = source[x] & 0x00FFFFFFu;
-    } else {
-      for (int x = 0; x < w; ++x, pixel += bytes) format.write(pixel, source[x]);
-    }
+  const Layout layout = layoutOf(surface);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  if (layout.format) {
+    glPixelStorei(GL_PACK_ROW_LENGTH, layout.rowLength);
+    glReadPixels(rect.left, rect.top, w, h, layout.format, layout.type, surface.pixel(rect.left, rect.top));
+    if (layout.dropAlpha)
+      for (int row = 0; row < h; ++row) {
+        uint32_t* pixels = reinterpret_cast<uint32_t*>(surface.pixel(rect.left, rect.top + row));
+        for (int x = 0; x < w; ++x) pixels[x] &= 0x00FFFFFFu;
+      }
+  } else {
+    scratch_.resize(static_cast<size_t>(w) * h);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glReadPixels(rect.left, rect.top, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, scratch_.data());
+    for (int row = 0; row < h; ++row)
+      surface.format().fromArgbRow(scratch_.data() + size_t(row) * w, surface.pixel(rect.left, rect.top + row), w);
   }
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
   canvas.markModified(rect);
 }
 

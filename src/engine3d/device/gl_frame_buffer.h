@@ -1,8 +1,16 @@
 #pragma once
 // The picture the scene is drawn into: a framebuffer object of the target
-// canvas's size with a colour texture and a depth buffer. OpenGL keeps rows
-// bottom up and canvases top down; the copies between them turn the rows
-// over, so canvas coordinates map onto the framebuffer with y reversed.
+// canvas's size with a colour texture and a depth buffer. Its rows are in
+// the canvas's order, row 0 the top one (the device draws the scene turned
+// over to match), so canvas coordinates are framebuffer coordinates and
+// rows move between the two without being turned. Canvases whose layout
+// OpenGL reads and writes as it is (32-bit, and 24-bit with whole-pixel
+// rows) are copied straight; others are converted a row at a time.
+//
+// A canvas without alpha gets none from the picture: its top byte is kept
+// 0 as the picture is read back. The picture's own alpha is always written
+// (masking it off would slow every clear and fragment of a software
+// renderer).
 
 #include <cstdint>
 #include <memory>
@@ -23,10 +31,11 @@ class GlFrameBuffer {
 
   int width() const { return width_; }
   int height() const { return height_; }
-  // The whole canvas (of the framebuffer's size) becomes the picture.
-  void uploadFrom(const Canvas& canvas, GlStateCache& state);
-  // The rectangle of the picture (canvas coordinates, inside both) is
-  // written into the canvas in its pixel format.
+  // The rectangle of the canvas (of the framebuffer's size) becomes the
+  // picture's there.
+  void uploadFrom(const Canvas& canvas, const CanvasRect& rect, GlStateCache& state);
+  // The rectangle of the picture (inside both) is written into the canvas
+  // in its pixel format.
   void readInto(Canvas& canvas, const CanvasRect& rect);
 
  private:

@@ -1,6 +1,7 @@
 #include "engine3d/device/gl_scene_device.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 
 namespace vx {
@@ -59,17 +60,35 @@ bool versionAtLeast(int major, int minor) {
 
 bool layerActive(const TextureLayer& layer) { return layer.canvas && layer.blend != 0; }
 
+bool overlap(const CanvasRect& a, const CanvasRect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+bool inside(const CanvasRect& inner, const CanvasRect& outer) {
+  return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+         inner.bottom <= outer.bottom;
+}
+
+const void* vertexMember(int32_t firstVertex, size_t member) {
+  return reinterpret_cast<const void*>(sizeof(DeviceVertex) * static_cast<size_t>(firstVertex) + member);
+}
+
 }  // namespace
 
-std::unique_ptr<GlSceneDevice> GlSceneDevice::create(Canvas& target, int stageLimit) {
+bool GlSceneDevice::currentContextUsable() {
+  // Framebuffer objects, vertex array objects and blits are core from 3.0.
+  return glGetString(GL_VERSION) && versionAtLeast(3, 0);
+}
+
+std::unique_ptr<GlSceneDevice> GlSceneDevice::create(Canvas& target, SceneContext context, int stageLimit) {
   if (deviceExists) return nullptr;
-  std::unique_ptr<OffscreenGL> gl = OffscreenGL::create();
-  if (!gl) return nullptr;
-  std::unique_ptr<GlFrameBuffer> frame = GlFrameBuffer::create(target.width(), target.height());
-  if (!frame) return nullptr;
+  std::unique_ptr<OffscreenGL> gl;
+  if (context == SceneContext::kOffscreen && !(gl = OffscreenGL::create())) return nullptr;
+  if (!currentContextUsable()) return nullptr;
   std::unique_ptr<GlSceneDevice> device(new GlSceneDevice(target));
   device->gl_ = std::move(gl);
-  device->frame_ = std::move(frame);
+  device->frame_ = GlFrameBuffer::create(target.width(), target.height());
+  if (!device->frame_) return nullptr;
   GLint units = 1, size = 0;
   glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
@@ -79,14 +98,28 @@ std::unique_ptr<GlSceneDevice> GlSceneDevice::create(Canvas& target, int stageLi
   device->cubeTextures_ = versionAtLeast(1, 3);
   target.attachDepthBuffer();
   device->initialise();
-  deviceExists = true;
+  device->made_ = deviceExists = true;
   return device;
 }
 
 GlSceneDevice::~GlSceneDevice() {
-  if (gl_) deviceExists = false;
+  // Meshes that outlive the device keep nothing of it; in a borrowed
+  // context their buffers would otherwise stay for the rest of the run.
+  for (GlDeviceMesh* mesh : meshes_) mesh->release();
+  state_.bindVertexArray(0);
+  if (made_) deviceExists = false;
 }
 
+void GlSceneDevice::forgetMesh(GlDeviceMesh& mesh) {
+  GlDeviceMesh* last = meshes_.back();
+  meshes_[mesh.listIndex] = last;
+  last->listIndex = mesh.listIndex;
+  meshes_.pop_back();
+}
+
+// Every state the device relies on is set here, whatever a borrowed
+// context held before; the cache starts empty, so the first set of each
+// cached state reaches OpenGL too.
 void GlSceneDevice::initialise() {
   glEnable(GL_NORMALIZE);
   glEnable(GL_LIGHTING);
@@ -101,9 +134,6 @@ void GlSceneDevice::initialise() {
   glCullFace(GL_BACK);
   glFogi(GL_FOG_MODE, GL_LINEAR);
   glHint(GL_FOG_HINT, GL_NICEST);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_NORMAL_ARRAY);
-  glEnableClientState(GL_COLOR_ARRAY);
   // Eye planes given under an identity model-view are camera space itself:
   // they generate camera-space positions for cube maps.
   glMatrixMode(GL_MODELVIEW);
@@ -118,6 +148,8 @@ void GlSceneDevice::initialise() {
     glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
     glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR);
     glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA, GL_SRC_ALPHA);
     glTexGenfv(GL_S, GL_EYE_PLANE, planes[0]);
     glTexGenfv(GL_T, GL_EYE_PLANE, planes[1]);
     glTexGenfv(GL_R, GL_EYE_PLANE, planes[2]);
@@ -126,11 +158,10 @@ void GlSceneDevice::initialise() {
 
   state_.alphaFunc(GL_GREATER, 128 / 255.0f);
   state_.blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  state_.enable(GL_DITHER, true);
-  state_.enable(GL_MULTISAMPLE, false);
+  state_.enable(kCapDither, true);
+  state_.enable(kCapMultisample, false);
   state_.polygonMode(GL_FILL);
-  state_.fog(GL_FOG_START, 1);
-  state_.fog(GL_FOG_END, 1000);
+  state_.fogRange(1, 1000);
   state_.fogColor(0, 0, 0);
   disableUnitsFrom(0);
   applyZMode();
@@ -144,8 +175,13 @@ void GlSceneDevice::initialise() {
   setRenderState(RenderState{});
 }
 
-std::unique_ptr<DeviceMesh> GlSceneDevice::createMesh(int32_t vertexCapacity, int32_t triangleCapacity, int32_t) {
-  return std::make_unique<GlDeviceMesh>(life_, std::max(vertexCapacity, 0), std::max(triangleCapacity, 0));
+std::unique_ptr<DeviceMesh> GlSceneDevice::createMesh(int32_t vertexCapacity, int32_t triangleCapacity,
+                                                      int32_t flags) {
+  auto mesh = std::make_unique<GlDeviceMesh>(*this, std::max(vertexCapacity, 0), std::max(triangleCapacity, 0),
+                                             (flags & kMeshIndices32) != 0);
+  mesh->listIndex = meshes_.size();
+  meshes_.push_back(mesh.get());
+  return mesh;
 }
 
 std::unique_ptr<DeviceLight> GlSceneDevice::createLight(int32_t type) {
@@ -157,6 +193,7 @@ std::unique_ptr<DeviceLight> GlSceneDevice::createLight(int32_t type) {
 void GlSceneDevice::begin(const std::vector<DeviceLight*>& lights) {
   textures_.sweep();
   disableUnitsFrom(0);
+  stagesBound_ = false;
   extraLayers_.clear();
   lights_.clear();
   for (DeviceLight* light : lights) {
@@ -166,7 +203,7 @@ void GlSceneDevice::begin(const std::vector<DeviceLight*>& lights) {
   lightPositionsStale_ = true;
   applyLightSwitches();
   drawn_.clear();
-  synced_ = false;
+  synced_.clear();
 }
 
 void GlSceneDevice::end() {
@@ -190,23 +227,31 @@ void GlSceneDevice::markDrawn() {
 }
 
 void GlSceneDevice::syncFromCanvas() {
-  if (synced_) return;
-  // What other viewports drew this frame goes into the canvas first, so the
-  // upload brings it back unchanged.
-  end();
-  frame_->uploadFrom(target_, state_);
+  const CanvasRect rect = viewportOnTarget();
+  if (rect.empty()) return;
+  for (const CanvasRect& done : synced_)
+    if (inside(rect, done)) return;
+  // What other viewports drew over this one goes into the canvas first, so
+  // the upload brings it back unchanged.
+  for (const CanvasRect& drawn : drawn_)
+    if (overlap(drawn, rect)) {
+      end();
+      break;
+    }
+  frame_->uploadFrom(target_, rect, state_);
   state_.countSent();
-  synced_ = true;
+  synced_.push_back(rect);
 }
 
+// The framebuffer's rows are the canvas's: its coordinates are taken as
+// they are.
 void GlSceneDevice::setViewport(int32_t x, int32_t y, int32_t width, int32_t height) {
   const Viewport v{x, y, width, height};
   if (v == viewport_) return;
   viewport_ = v;
-  const int height0 = frame_->height();
-  glViewport(x, height0 - y - height, width, height);
+  glViewport(x, y, width, height);
   const CanvasRect r = viewportOnTarget();
-  glScissor(r.left, height0 - r.bottom, r.width(), r.height());
+  glScissor(r.left, r.top, r.width(), r.height());
   state_.countSent(2);
 }
 
@@ -230,32 +275,35 @@ void GlSceneDevice::clear(Vector color, bool clearColor, bool clearDepth) {
   markDrawn();
 }
 
-// Transforms
+// Transforms. Projections turn y over: the framebuffer's first row is the
+// top of the picture.
 
 void GlSceneDevice::setPerspective(float nearZ, float farZ, float width, float height) {
-  state_.loadMatrix(GL_PROJECTION, 0, glPerspective(nearZ, farZ, width, height).m);
+  state_.loadMatrix(GL_PROJECTION, 0, glPerspective(nearZ, farZ, width, -height).m);
 }
 
 void GlSceneDevice::setOrtho(float nearZ, float farZ, float width, float height) {
-  state_.loadMatrix(GL_PROJECTION, 0, glOrtho(nearZ, farZ, width, height).m);
+  state_.loadMatrix(GL_PROJECTION, 0, glOrtho(nearZ, farZ, width, -height).m);
 }
 
 void GlSceneDevice::setViewMatrix(const Transform* view) {
   const Transform v = view ? *view : Transform{};
   if (v == view_) return;
   view_ = v;
-  lightPositionsStale_ = true;
+  lightPositionsStale_ = modelViewStale_ = true;
   clipPlaneStale_ = clipping_;
+  // Cube maps are held fixed in the world through the view.
+  stagesBound_ = false;
 }
 
-void GlSceneDevice::setWorldMatrix(const Transform* world) { world_ = world ? *world : Transform{}; }
+void GlSceneDevice::setWorldMatrix(const Transform* world) {
+  world_ = world ? *world : Transform{};
+  modelViewStale_ = true;
+}
 
 // Fog, depth and culling
 
-void GlSceneDevice::setFogRange(float start, float end) {
-  state_.fog(GL_FOG_START, start);
-  state_.fog(GL_FOG_END, end);
-}
+void GlSceneDevice::setFogRange(float start, float end) { state_.fogRange(start, end); }
 
 void GlSceneDevice::setFogColor(Vector color) { state_.fogColor(color.x, color.y, color.z); }
 
@@ -264,7 +312,7 @@ void GlSceneDevice::setFogMode(int32_t mode) {
   applyFog();
 }
 
-void GlSceneDevice::applyFog() { state_.enable(GL_FOG, fogMode_ == 1 && !(current_.fx & kFxNoFog)); }
+void GlSceneDevice::applyFog() { state_.enable(kCapFog, fogMode_ == 1 && !(current_.fx & kFxNoFog)); }
 
 void GlSceneDevice::setZMode(int32_t mode) {
   zMode_ = mode;
@@ -273,7 +321,7 @@ void GlSceneDevice::setZMode(int32_t mode) {
 
 // There is no w-buffer here: depth is always z.
 void GlSceneDevice::applyZMode() {
-  state_.enable(GL_DEPTH_TEST, zMode_ != 1);
+  state_.enable(kCapDepthTest, zMode_ != 1);
   state_.depthMask(zMode_ == 0);
 }
 
@@ -282,11 +330,12 @@ void GlSceneDevice::setFlipped(bool flipped) {
   applyCulling();
 }
 
-// Counter-clockwise faces are culled, clockwise ones in mirror passes.
+// The engine's back faces are counter-clockwise, clockwise in mirror
+// passes; on the turned-over framebuffer that is the other way round.
 void GlSceneDevice::applyCulling() {
   const bool cull = !(current_.fx & kFxNoCulling);
-  state_.enable(GL_CULL_FACE, cull);
-  if (cull) state_.frontFace(flipped_ ? GL_CCW : GL_CW);
+  state_.enable(kCapCullFace, cull);
+  if (cull) state_.frontFace(flipped_ ? GL_CW : GL_CCW);
 }
 
 // Clipping
@@ -295,7 +344,7 @@ void GlSceneDevice::setClipPlane(const ClipPlane* plane) {
   clipping_ = plane != nullptr;
   if (plane) clipPlane_ = *plane;
   clipPlaneStale_ = clipping_;
-  state_.enable(GL_CLIP_PLANE0, clipping_);
+  state_.enable(kCapClipPlane0, clipping_);
 }
 
 // OpenGL takes a clip plane, as it takes light positions, through the
@@ -306,6 +355,7 @@ void GlSceneDevice::sendClipPlane() {
   glClipPlane(GL_CLIP_PLANE0, equation);
   state_.countSent();
   clipPlaneStale_ = false;
+  modelViewStale_ = true;
 }
 
 // Lights and ambient
@@ -332,7 +382,7 @@ void GlSceneDevice::applyLightSwitches() {
   for (int i = 0; i < kMaxLights; ++i) {
     bool on = i < static_cast<int>(lights_.size()) && !(fx & kFxFullBright);
     if (on && (fx & kFxSecondAmbient)) on = lights_[i]->type() != DeviceLight::kDirectional;
-    state_.enable(GL_LIGHT0 + i, on);
+    state_.enable(static_cast<GlCapability>(kCapLight0 + i), on);
   }
 }
 
@@ -342,6 +392,7 @@ void GlSceneDevice::sendLights() {
   state_.loadMatrix(GL_MODELVIEW, 0, glMatrixOf(view_).m);
   for (size_t i = 0; i < lights_.size(); ++i) sendLight(static_cast<int>(i), *lights_[i]);
   lightPositionsStale_ = false;
+  modelViewStale_ = true;
 }
 
 void GlSceneDevice::sendLight(int index, const GlDeviceLight& light) {
@@ -375,15 +426,21 @@ void GlSceneDevice::sendLight(int index, const GlDeviceLight& light) {
 
 void GlSceneDevice::setRenderState(const RenderState& state) {
   // Textures first: an upload binds on unit 0.
+  bool uploaded = false;
   for (int i = 0; i < RenderState::kLayers; ++i)
-    layerTextures_[i] = layerActive(state.layers[i]) ? textures_.textureOf(*state.layers[i].canvas) : GlTexture{};
+    layerTextures_[i] =
+        layerActive(state.layers[i]) ? textures_.textureOf(*state.layers[i].canvas, uploaded) : GlTexture{};
+  if (stagesBound_ && !uploaded && state == current_) return;
   const bool blendChanged = state.blend != current_.blend;
   const bool fxChanged = state.fx != current_.fx;
   current_ = state;
-  applyMaterial(state);
   if (blendChanged) applyBlend(state.blend);
+  // Colour material is switched before the material is given: OpenGL
+  // ignores the material values that vertex colours replace.
   if (fxChanged) applyFx();
+  applyMaterial(state);
   applyStages();
+  stagesBound_ = true;
 }
 
 void GlSceneDevice::applyMaterial(const RenderState& s) {
@@ -396,7 +453,7 @@ void GlSceneDevice::applyMaterial(const RenderState& s) {
 }
 
 void GlSceneDevice::applyBlend(int32_t blend) {
-  state_.enable(GL_BLEND, blend != 0);
+  state_.enable(kCapBlend, blend != 0);
   switch (blend) {
     case 1:
       state_.blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -418,15 +475,15 @@ void GlSceneDevice::applyFx() {
   applyLightSwitches();
   if (fx & kFxEmissiveVertexColors) {
     state_.colorMaterial(GL_EMISSION);
-    state_.enable(GL_COLOR_MATERIAL, true);
+    state_.enable(kCapColorMaterial, true);
   } else {
     state_.colorMaterial(GL_AMBIENT_AND_DIFFUSE);
-    state_.enable(GL_COLOR_MATERIAL, fx & kFxVertexColors);
+    state_.enable(kCapColorMaterial, fx & kFxVertexColors);
   }
   state_.shadeModel((fx & kFxFlatShaded) ? GL_FLAT : GL_SMOOTH);
   applyFog();
   applyCulling();
-  state_.enable(GL_ALPHA_TEST, fx & kFxAlphaTest);
+  state_.enable(kCapAlphaTest, fx & kFxAlphaTest);
 }
 
 void GlSceneDevice::applyStages() {
@@ -444,8 +501,8 @@ void GlSceneDevice::applyStages() {
 
 void GlSceneDevice::disableUnitsFrom(int unit) {
   for (int u = unit; u < maxStages_; ++u) {
-    state_.enableOnUnit(u, GL_TEXTURE_2D, false);
-    state_.enableOnUnit(u, GL_TEXTURE_CUBE_MAP, false);
+    state_.enableOnUnit(u, kUnitTexture2D, false);
+    state_.enableOnUnit(u, kUnitTextureCube, false);
   }
   enabledUnits_ = unit;
 }
@@ -453,8 +510,8 @@ void GlSceneDevice::disableUnitsFrom(int unit) {
 void GlSceneDevice::bindLayer(int unit, const TextureLayer& layer, GlTexture texture, bool withOps) {
   const int32_t flags = layer.canvas->flags();
   const bool cube = texture.target == GL_TEXTURE_CUBE_MAP;
-  state_.enableOnUnit(unit, GL_TEXTURE_2D, !cube);
-  state_.enableOnUnit(unit, GL_TEXTURE_CUBE_MAP, cube);
+  state_.enableOnUnit(unit, kUnitTexture2D, !cube);
+  state_.enableOnUnit(unit, kUnitTextureCube, cube);
   state_.bindTexture(unit, texture.target, texture.name);
 
   GLint generate = 0;  // none: the layer's own coordinate set
@@ -470,22 +527,23 @@ void GlSceneDevice::bindLayer(int unit, const TextureLayer& layer, GlTexture tex
   } else if (layer.transform) {
     matrix = glTextureMatrix(*layer.transform);
   }
-  for (GLenum coordinate : {GL_S, GL_T, GL_R}) {
-    const GLenum capability = coordinate == GL_S ? GL_TEXTURE_GEN_S : coordinate == GL_T ? GL_TEXTURE_GEN_T
-                                                                                          : GL_TEXTURE_GEN_R;
-    const bool on = generate && (coordinate != GL_R || cube);
+  for (int coordinate = 0; coordinate < 3; ++coordinate) {
+    const bool on = generate && (coordinate != 2 || cube);
     if (on) state_.texGen(unit, coordinate, generate);
-    state_.enableOnUnit(unit, capability, on);
+    state_.enableOnUnit(unit, static_cast<GlUnitCapability>(kUnitGenS + coordinate), on);
   }
   state_.loadMatrix(GL_TEXTURE, unit, matrix.m);
-  unitCoords_[unit] = layer.coords & 1;
+  if (layer.coords & 1)
+    secondSetUnits_ |= 1u << unit;
+  else
+    secondSetUnits_ &= ~(1u << unit);
 
   StageOps ops = kSelectTexture;
   if (withOps && !opsOfBlend(layer.blend, flags, ops)) return;
-  state_.texEnv(unit, GL_COMBINE_RGB, ops.rgb);
-  state_.texEnv(unit, GL_SRC0_RGB, ops.rgbSource);
-  state_.texEnv(unit, GL_COMBINE_ALPHA, ops.alpha);
-  state_.texEnv(unit, GL_SRC0_ALPHA, ops.alphaSource);
+  state_.texEnv(unit, kCombineRgb, ops.rgb);
+  state_.texEnv(unit, kSource0Rgb, ops.rgbSource);
+  state_.texEnv(unit, kCombineAlpha, ops.alpha);
+  state_.texEnv(unit, kSource0Alpha, ops.alphaSource);
 }
 
 // Drawing
@@ -493,19 +551,22 @@ void GlSceneDevice::bindLayer(int unit, const TextureLayer& layer, GlTexture tex
 void GlSceneDevice::draw(DeviceMesh& deviceMesh, int32_t firstVertex, int32_t vertexCount, int32_t firstTriangle,
                          int32_t triangleCount) {
   if (triangleCount <= 0 || vertexCount <= 0) return;
-  const auto& mesh = static_cast<const GlDeviceMesh&>(deviceMesh);
-  if (!mesh.madeBy(life_)) return;
+  auto& mesh = static_cast<GlDeviceMesh&>(deviceMesh);
+  if (mesh.device() != this) return;
   if (lightPositionsStale_) sendLights();
   if (clipPlaneStale_) sendClipPlane();
-  state_.loadMatrix(GL_MODELVIEW, 0, glMatrixOf(view_ * world_).m);
+  if (modelViewStale_) {
+    state_.loadMatrix(GL_MODELVIEW, 0, glMatrixOf(view_ * world_).m);
+    modelViewStale_ = false;
+  }
   markDrawn();
   drawPass(mesh, firstVertex, vertexCount, firstTriangle, triangleCount);
   if (extraLayers_.empty()) return;
 
   // Layers beyond the stages: each drawn unlit on its own, blended onto
   // what is there, then the state is put back as it was.
-  state_.enable(GL_LIGHTING, false);
-  state_.enable(GL_BLEND, true);
+  state_.enable(kCapLighting, false);
+  state_.enable(kCapBlend, true);
   disableUnitsFrom(1);
   for (int index : extraLayers_) {
     const TextureLayer& layer = current_.layers[index];
@@ -519,56 +580,60 @@ void GlSceneDevice::draw(DeviceMesh& deviceMesh, int32_t firstVertex, int32_t ve
     enabledUnits_ = 1;
     drawPass(mesh, firstVertex, vertexCount, firstTriangle, triangleCount);
   }
-  state_.enable(GL_LIGHTING, true);
+  state_.enable(kCapLighting, true);
   applyBlend(current_.blend);
   if (current_.blend == 0) state_.blendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   applyStages();
 }
 
 // Indices count from firstVertex.
-void GlSceneDevice::drawPass(const GlDeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount,
-                             int32_t firstTriangle, int32_t triangleCount) {
-  mesh.bind();
-  const uint16_t* indices = static_cast<const uint16_t*>(nullptr) + 3 * firstTriangle;
-  // Draws out of one mesh with the same texture coordinates share their
-  // attribute arrays: only the first vertex of the draw changes, and
-  // setting the arrays again would cost the driver far more than the draw
-  // of a small range (a sprite).
-  if (baseVertex_) {
-    int coords = 0;
-    for (int unit = 0; unit < enabledUnits_; ++unit) coords |= unitCoords_[unit] << unit;
-    const ArraysSet arrays{mesh.serial(), enabledUnits_, coords};
-    if (arrays != arrays_) {
-      setArrays(0);
-      arrays_ = arrays;
-    }
-    glDrawRangeElementsBaseVertex(GL_TRIANGLES, 0, vertexCount - 1, triangleCount * 3, GL_UNSIGNED_SHORT, indices,
+void GlSceneDevice::drawPass(GlDeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount, int32_t firstTriangle,
+                             int32_t triangleCount) {
+  state_.bindVertexArray(mesh.vertexArray());
+  const uint32_t unitBits = (1u << enabledUnits_) - 1;
+  // Draws of small ranges out of one mesh (sprites) would otherwise set
+  // the arrays up again for each: that costs the driver far more than the
+  // draw itself.
+  const GlDeviceMesh::Arrays arrays{baseVertex_ ? 0 : firstVertex, enabledUnits_, secondSetUnits_ & unitBits};
+  if (!(mesh.arrays == arrays)) setUpArrays(mesh, arrays);
+  const size_t indexBytes = mesh.indices32() ? 4 : 2;
+  const void* indices = reinterpret_cast<const void*>(indexBytes * 3 * static_cast<size_t>(firstTriangle));
+  if (baseVertex_)
+    glDrawRangeElementsBaseVertex(GL_TRIANGLES, 0, vertexCount - 1, triangleCount * 3, mesh.indexType(), indices,
                                   firstVertex);
-  } else {
-    setArrays(firstVertex);
-    glDrawRangeElements(GL_TRIANGLES, 0, vertexCount - 1, triangleCount * 3, GL_UNSIGNED_SHORT, indices);
-  }
+  else
+    glDrawRangeElements(GL_TRIANGLES, 0, vertexCount - 1, triangleCount * 3, mesh.indexType(), indices);
   trianglesDrawn_ += triangleCount;
 }
 
-// Attribute pointers are offsets into the mesh's bound vertex buffer.
-void GlSceneDevice::setArrays(int32_t firstVertex) {
-  const DeviceVertex* v = static_cast<const DeviceVertex*>(nullptr) + firstVertex;
+// Attribute pointers are offsets into the mesh's vertex buffer; the vertex
+// array object keeps them until a draw wants another first vertex or
+// other texture units.
+void GlSceneDevice::setUpArrays(GlDeviceMesh& mesh, const GlDeviceMesh::Arrays& arrays) {
+  const GlDeviceMesh::Arrays before = mesh.arrays;
+  glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer());
+  if (before.firstVertex < 0) {
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+  }
+  const int32_t first = arrays.firstVertex;
   constexpr GLsizei stride = sizeof(DeviceVertex);
-  glVertexPointer(3, GL_FLOAT, stride, &v->x);
-  glNormalPointer(GL_FLOAT, stride, &v->nx);
-  glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, &v->argb);
-  const int units = std::max(enabledUnits_, arrayUnits_);
+  glVertexPointer(3, GL_FLOAT, stride, vertexMember(first, offsetof(DeviceVertex, x)));
+  glNormalPointer(GL_FLOAT, stride, vertexMember(first, offsetof(DeviceVertex, nx)));
+  glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, vertexMember(first, offsetof(DeviceVertex, argb)));
+  const int units = std::max(before.units, arrays.units);
   for (int unit = 0; unit < units; ++unit) {
     glClientActiveTexture(GL_TEXTURE0 + unit);
-    if (unit < enabledUnits_) {
-      if (unit >= arrayUnits_) glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-      glTexCoordPointer(2, GL_FLOAT, stride, unitCoords_[unit] ? &v->u1 : &v->u0);
+    if (unit < arrays.units) {
+      if (unit >= before.units) glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+      const size_t set = (arrays.secondSet >> unit & 1) ? offsetof(DeviceVertex, u1) : offsetof(DeviceVertex, u0);
+      glTexCoordPointer(2, GL_FLOAT, stride, vertexMember(first, set));
     } else {
       glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     }
   }
-  arrayUnits_ = enabledUnits_;
+  mesh.arrays = arrays;
 }
 
 // Switches
@@ -576,15 +641,28 @@ void GlSceneDevice::setArrays(int32_t firstVertex) {
 // OpenGL offers no w-buffer: the switch changes nothing.
 void GlSceneDevice::setWBuffer(bool) {}
 
-void GlSceneDevice::setDither(bool enable) { state_.enable(GL_DITHER, enable); }
+void GlSceneDevice::setDither(bool enable) { state_.enable(kCapDither, enable); }
 
-void GlSceneDevice::setAntiAlias(bool enable) { state_.enable(GL_MULTISAMPLE, enable); }
+void GlSceneDevice::setAntiAlias(bool enable) { state_.enable(kCapMultisample, enable); }
 
 void GlSceneDevice::setWireFrame(bool enable) { state_.polygonMode(enable ? GL_LINE : GL_FILL); }
 
 void GlSceneDevice::setMultiTexture(bool enable) {
   disableUnitsFrom(0);
+  stagesBound_ = false;
   usableStages_ = enable ? maxStages_ : 1;
+}
+
+// The device behind the engine's interface.
+
+bool sceneDeviceAvailable(SceneContext context) {
+  return context == SceneContext::kOffscreen ? OffscreenGL::available() : GlSceneDevice::currentContextUsable();
+}
+
+std::unique_ptr<SceneDevice> createSceneDevice(Canvas& target, SceneContext context, TextureLimits& limits) {
+  std::unique_ptr<GlSceneDevice> device = GlSceneDevice::create(target, context);
+  if (device) limits = device->textureLimits();
+  return device;
 }
 
 }  // namespace vx

@@ -1,16 +1,23 @@
 #pragma once
-// The scene device on OpenGL's fixed-function pipeline, in an offscreen
-// context. The scene is drawn into a framebuffer object of the target
-// canvas's size; end() copies every viewport drawn this frame back into the
-// canvas in its own pixel format. A camera that does not clear colour sees
-// the canvas's pixels under the scene: the canvas is copied into the
+// The scene device on OpenGL's fixed-function pipeline. The scene is drawn
+// into a framebuffer object of the target canvas's size; end() copies
+// every viewport drawn this frame back into the canvas in its own pixel
+// format. A camera that does not clear colour sees the canvas's pixels
+// under the scene: its viewport of the canvas is copied into the
 // framebuffer first.
+//
+// The device draws either in an offscreen context of its own (no display)
+// or in the context current on its thread, the window's, which presents
+// with it too. In a borrowed context the device deletes everything it made
+// when it goes, and sets up every state it relies on when it starts.
 //
 // The engine's conventions map onto OpenGL as follows: row-vector matrices
 // go in unchanged (their row-major layout is OpenGL's column-major one),
-// projections get their depth moved from [0, 1] to [-1, 1], clockwise
-// front faces cull counter-clockwise ones (the reverse in mirror passes),
-// texture stages become texture units with GL_COMBINE environments.
+// projections get their depth moved from [0, 1] to [-1, 1] and their y
+// turned over (the framebuffer keeps the canvas's rows top first), which
+// also turns the winding over: counter-clockwise faces on the framebuffer
+// are the engine's clockwise front faces (the reverse in mirror passes).
+// Texture stages become texture units with GL_COMBINE environments.
 
 #include <memory>
 #include <vector>
@@ -34,7 +41,10 @@ class GlSceneDevice : public SceneDevice {
 
   // A device drawing into target, using at most stageLimit texture units.
   // Null when there is no usable OpenGL or another device exists.
-  static std::unique_ptr<GlSceneDevice> create(Canvas& target, int stageLimit = kMaxStages);
+  static std::unique_ptr<GlSceneDevice> create(Canvas& target, SceneContext context = SceneContext::kOffscreen,
+                                               int stageLimit = kMaxStages);
+  // Whether the context current on this thread can carry a device.
+  static bool currentContextUsable();
   ~GlSceneDevice() override;
 
   std::unique_ptr<DeviceMesh> createMesh(int32_t vertexCapacity, int32_t triangleCapacity,
@@ -74,6 +84,10 @@ class GlSceneDevice : public SceneDevice {
   // What texture canvases must be to be usable on this device.
   const TextureLimits& textureLimits() const { return textureLimits_; }
 
+  // For the device's meshes.
+  GlStateCache& state() { return state_; }
+  void forgetMesh(GlDeviceMesh& mesh);
+
  private:
   explicit GlSceneDevice(Canvas& target) : target_(target), textures_(state_) {}
   void initialise();
@@ -93,21 +107,22 @@ class GlSceneDevice : public SceneDevice {
   void sendLights();
   void sendLight(int index, const GlDeviceLight& light);
   void sendClipPlane();
-  void setArrays(int32_t firstVertex);
-  void drawPass(const GlDeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount, int32_t firstTriangle,
+  void drawPass(GlDeviceMesh& mesh, int32_t firstVertex, int32_t vertexCount, int32_t firstTriangle,
                 int32_t triangleCount);
-  // Brings the canvas into the framebuffer, keeping what was drawn so far.
+  void setUpArrays(GlDeviceMesh& mesh, const GlDeviceMesh::Arrays& arrays);
+  // Brings the viewport's part of the canvas into the framebuffer, keeping
+  // what was drawn so far.
   void syncFromCanvas();
   void markDrawn();
   CanvasRect viewportOnTarget() const;
 
   Canvas& target_;
-  // Expires with the device, telling its meshes so.
-  std::shared_ptr<const bool> life_ = std::make_shared<const bool>(true);
-  std::unique_ptr<OffscreenGL> gl_;
+  std::unique_ptr<OffscreenGL> gl_;  // none in a borrowed context
+  bool made_ = false;                // counts as the one device
   std::unique_ptr<GlFrameBuffer> frame_;
   GlStateCache state_;
   GlTextureCache textures_;
+  std::vector<GlDeviceMesh*> meshes_;
   TextureLimits textureLimits_;
   bool cubeTextures_ = false;
 
@@ -118,22 +133,18 @@ class GlSceneDevice : public SceneDevice {
   int maxStages_ = 1, usableStages_ = 1;
 
   RenderState current_;
+  bool stagesBound_ = false;  // the units hold current_'s layers
   GlTexture layerTextures_[RenderState::kLayers];
   std::vector<int> extraLayers_;  // indices of the layers drawn in extra passes
   int enabledUnits_ = 0;          // units from here up are off
-  int unitCoords_[kMaxStages] = {};
-  int arrayUnits_ = 0;            // units whose coordinate array is on
-  // With base vertices (OpenGL 3.2), the arrays are set from a mesh's
-  // first vertex and kept for as long as they suit the draws.
+  uint32_t secondSetUnits_ = 0;   // units taking the second coordinate set
+  // With base vertices (OpenGL 3.2), a mesh's arrays are set up from its
+  // first vertex and kept for every draw out of it.
   bool baseVertex_ = false;
-  struct ArraysSet {
-    uint64_t mesh = 0;
-    int units = 0, coords = 0;
-    bool operator==(const ArraysSet&) const = default;
-  } arrays_;
 
   Transform view_;
   Transform world_;
+  bool modelViewStale_ = true;
   std::vector<GlDeviceLight*> lights_;
   struct SentLight {
     uint64_t serial = 0;
@@ -150,8 +161,8 @@ class GlSceneDevice : public SceneDevice {
     bool operator==(const Viewport&) const = default;
   };
   Viewport viewport_;
-  std::vector<CanvasRect> drawn_;
-  bool synced_ = false;
+  std::vector<CanvasRect> drawn_;   // drawn this frame, not yet in the canvas
+  std::vector<CanvasRect> synced_;  // brought in from the canvas this frame
   int64_t trianglesDrawn_ = 0;
 };
 

@@ -4,12 +4,38 @@
 
 namespace vx {
 
-bool GlStateCache::changed(uint64_t key, uint64_t value) {
-  auto [it, inserted] = values_.try_emplace(key, value);
-  if (inserted) return true;
-  if (it->second == value) return false;
-  it->second = value;
-  return true;
+namespace {
+
+constexpr GLenum kCapabilityNames[kCapCount] = {
+    GL_BLEND,     GL_ALPHA_TEST,    GL_DEPTH_TEST, GL_CULL_FACE, GL_FOG,    GL_LIGHTING,
+    GL_COLOR_MATERIAL, GL_DITHER, GL_MULTISAMPLE, GL_CLIP_PLANE0, GL_LIGHT0, GL_LIGHT1,
+    GL_LIGHT2,    GL_LIGHT3,        GL_LIGHT4,     GL_LIGHT5,    GL_LIGHT6, GL_LIGHT7};
+
+constexpr GLenum kUnitCapabilityNames[kUnitCapCount] = {GL_TEXTURE_2D, GL_TEXTURE_CUBE_MAP, GL_TEXTURE_GEN_S,
+                                                        GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R};
+
+constexpr GLenum kCombinerNames[kCombinerCount] = {GL_COMBINE_RGB, GL_SRC0_RGB, GL_COMBINE_ALPHA, GL_SRC0_ALPHA};
+
+constexpr GLenum kCoordinates[3] = {GL_S, GL_T, GL_R};
+
+}  // namespace
+
+void GlStateCache::forget() {
+  std::memset(capabilities_, -1, sizeof capabilities_);
+  std::memset(unitCapabilities_, -1, sizeof unitCapabilities_);
+  for (auto& unit : combiners_)
+    for (GLint& value : unit) value = -1;
+  for (auto& unit : texGen_)
+    for (GLint& value : unit) value = -1;
+  for (auto& unit : textures_) unit[0] = unit[1] = kUnknownName;
+  activeUnit_ = -1;
+  blend_ = alpha_ = fogRange_ = fogColor_ = ambient_ = kUnknown;
+  frontFace_ = shadeModel_ = polygonMode_ = colorMaterial_ = matrixMode_ = 0;
+  depthMask_ = -1;
+  vertexArray_ = kUnknownName;
+  haveMaterial_ = false;
+  modelView_.set = projection_.set = false;
+  for (MatrixSlot& slot : textureMatrices_) slot.set = false;
 }
 
 uint64_t GlStateCache::bitsOf(float value) {
@@ -25,27 +51,35 @@ uint64_t GlStateCache::packColor(float red, float green, float blue) {
   return channel(red) << 32 | channel(green) << 16 | channel(blue);
 }
 
-void GlStateCache::enable(GLenum capability, bool on) {
-  if (!changed(key(kCapability, 0, capability), on)) return;
+void GlStateCache::enable(GlCapability capability, bool on) {
+  int8_t& slot = capabilities_[capability];
+  if (slot == int8_t(on)) return;
+  slot = int8_t(on);
+  if (capability == kCapColorMaterial) haveMaterial_ = false;
   ++sent_;
-  on ? glEnable(capability) : glDisable(capability);
+  on ? glEnable(kCapabilityNames[capability]) : glDisable(kCapabilityNames[capability]);
 }
 
 void GlStateCache::activeTexture(int unit) {
-  if (!changed(key(kActiveUnit, 0, 0), unit)) return;
+  if (activeUnit_ == unit) return;
+  activeUnit_ = unit;
   ++sent_;
   glActiveTexture(GL_TEXTURE0 + unit);
 }
 
-void GlStateCache::enableOnUnit(int unit, GLenum capability, bool on) {
-  if (!changed(key(kUnitCapability, unit, capability), on)) return;
+void GlStateCache::enableOnUnit(int unit, GlUnitCapability capability, bool on) {
+  int8_t& slot = unitCapabilities_[unit][capability];
+  if (slot == int8_t(on)) return;
+  slot = int8_t(on);
   activeTexture(unit);
   ++sent_;
-  on ? glEnable(capability) : glDisable(capability);
+  on ? glEnable(kUnitCapabilityNames[capability]) : glDisable(kUnitCapabilityNames[capability]);
 }
 
 void GlStateCache::bindTexture(int unit, GLenum target, GLuint texture) {
-  if (!changed(key(kTexture, unit, target), texture)) return;
+  GLuint& slot = textures_[unit][target == GL_TEXTURE_CUBE_MAP];
+  if (slot == texture) return;
+  slot = texture;
   activeTexture(unit);
   ++sent_;
   glBindTexture(target, texture);
@@ -56,78 +90,89 @@ void GlStateCache::bindForUpload(GLenum target, GLuint texture) {
   bindTexture(0, target, texture);
 }
 
-void GlStateCache::texEnv(int unit, GLenum name, GLint value) {
-  if (!changed(key(kTexEnv, unit, name), static_cast<uint32_t>(value))) return;
+void GlStateCache::texEnv(int unit, GlCombiner name, GLint value) {
+  GLint& slot = combiners_[unit][name];
+  if (slot == value) return;
+  slot = value;
   activeTexture(unit);
   ++sent_;
-  glTexEnvi(GL_TEXTURE_ENV, name, value);
+  glTexEnvi(GL_TEXTURE_ENV, kCombinerNames[name], value);
 }
 
-void GlStateCache::texGen(int unit, GLenum coordinate, GLint mode) {
-  if (!changed(key(kTexGen, unit, coordinate), static_cast<uint32_t>(mode))) return;
+void GlStateCache::texGen(int unit, int coordinate, GLint mode) {
+  GLint& slot = texGen_[unit][coordinate];
+  if (slot == mode) return;
+  slot = mode;
   activeTexture(unit);
   ++sent_;
-  glTexGeni(coordinate, GL_TEXTURE_GEN_MODE, mode);
+  glTexGeni(kCoordinates[coordinate], GL_TEXTURE_GEN_MODE, mode);
 }
 
 void GlStateCache::blendFunc(GLenum source, GLenum dest) {
-  if (!changed(key(kBlend, 0, 0), uint64_t(source) << 32 | dest)) return;
+  if (!changed(blend_, uint64_t(source) << 32 | dest)) return;
   ++sent_;
   glBlendFunc(source, dest);
 }
 
 void GlStateCache::alphaFunc(GLenum function, float reference) {
-  if (!changed(key(kAlpha, 0, 0), uint64_t(function) << 32 | bitsOf(reference))) return;
+  if (!changed(alpha_, uint64_t(function) << 32 | bitsOf(reference))) return;
   ++sent_;
   glAlphaFunc(function, reference);
 }
 
 void GlStateCache::depthMask(bool write) {
-  if (!changed(key(kDepthMask, 0, 0), write)) return;
+  if (depthMask_ == int8_t(write)) return;
+  depthMask_ = int8_t(write);
   ++sent_;
   glDepthMask(write ? GL_TRUE : GL_FALSE);
 }
 
 void GlStateCache::frontFace(GLenum winding) {
-  if (!changed(key(kFrontFace, 0, 0), winding)) return;
+  if (frontFace_ == winding) return;
+  frontFace_ = winding;
   ++sent_;
   glFrontFace(winding);
 }
 
 void GlStateCache::shadeModel(GLenum model) {
-  if (!changed(key(kShade, 0, 0), model)) return;
+  if (shadeModel_ == model) return;
+  shadeModel_ = model;
   ++sent_;
   glShadeModel(model);
 }
 
 void GlStateCache::polygonMode(GLenum mode) {
-  if (!changed(key(kPolygon, 0, 0), mode)) return;
+  if (polygonMode_ == mode) return;
+  polygonMode_ = mode;
   ++sent_;
   glPolygonMode(GL_FRONT_AND_BACK, mode);
 }
 
-void GlStateCache::fog(GLenum name, float value) {
-  if (!changed(key(kFog, 0, name), bitsOf(value))) return;
-  ++sent_;
-  glFogf(name, value);
+void GlStateCache::fogRange(float start, float end) {
+  if (!changed(fogRange_, bitsOf(start) << 32 | bitsOf(end))) return;
+  sent_ += 2;
+  glFogf(GL_FOG_START, start);
+  glFogf(GL_FOG_END, end);
 }
 
 void GlStateCache::fogColor(float red, float green, float blue) {
-  if (!changed(key(kFogColor, 0, 0), packColor(red, green, blue))) return;
+  if (!changed(fogColor_, packColor(red, green, blue))) return;
   ++sent_;
   const float color[4] = {red, green, blue, 1};
   glFogfv(GL_FOG_COLOR, color);
 }
 
 void GlStateCache::lightModelAmbient(float red, float green, float blue) {
-  if (!changed(key(kAmbient, 0, 0), packColor(red, green, blue))) return;
+  if (!changed(ambient_, packColor(red, green, blue))) return;
   ++sent_;
   const float color[4] = {red, green, blue, 1};
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, color);
 }
 
 void GlStateCache::colorMaterial(GLenum parameter) {
-  if (!changed(key(kColorMaterial, 0, 0), parameter)) return;
+  if (colorMaterial_ == parameter) return;
+  colorMaterial_ = parameter;
+  haveMaterial_ = false;
   ++sent_;
   glColorMaterial(GL_FRONT_AND_BACK, parameter);
 }
@@ -148,13 +193,15 @@ void GlStateCache::material(const float values[11]) {
 }
 
 void GlStateCache::matrixMode(GLenum mode) {
-  if (!changed(key(kMatrixMode, 0, 0), mode)) return;
+  if (matrixMode_ == mode) return;
+  matrixMode_ = mode;
   ++sent_;
   glMatrixMode(mode);
 }
 
 void GlStateCache::loadMatrix(GLenum mode, int unit, const float matrix[16]) {
-  MatrixSlot& slot = mode == GL_MODELVIEW ? modelView_ : mode == GL_PROJECTION ? projection_ : textures_[unit & 7];
+  MatrixSlot& slot =
+      mode == GL_MODELVIEW ? modelView_ : mode == GL_PROJECTION ? projection_ : textureMatrices_[unit & (kUnits - 1)];
   if (slot.set && std::memcmp(slot.values, matrix, sizeof slot.values) == 0) return;
   slot.set = true;
   std::memcpy(slot.values, matrix, sizeof slot.values);
@@ -162,6 +209,13 @@ void GlStateCache::loadMatrix(GLenum mode, int unit, const float matrix[16]) {
   matrixMode(mode);
   ++sent_;
   glLoadMatrixf(matrix);
+}
+
+void GlStateCache::bindVertexArray(GLuint array) {
+  if (vertexArray_ == array) return;
+  vertexArray_ = array;
+  ++sent_;
+  glBindVertexArray(array);
 }
 
 }  // namespace vx

@@ -8,57 +8,76 @@ namespace vx {
 
 namespace {
 
+uint64_t nextSerial = 1;
+
 // The faces of a cube map canvas, in its own order (-X, +Z, +X, -Z, +Y, -Y).
 constexpr GLenum kCubeTargets[6] = {GL_TEXTURE_CUBE_MAP_NEGATIVE_X, GL_TEXTURE_CUBE_MAP_POSITIVE_Z,
                                     GL_TEXTURE_CUBE_MAP_POSITIVE_X, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z,
                                     GL_TEXTURE_CUBE_MAP_POSITIVE_Y, GL_TEXTURE_CUBE_MAP_NEGATIVE_Y};
 
+// One image of a target. 32-bit surfaces go as they are (a format without
+// alpha as a texture without it, whatever its spare byte holds); others are
+// converted row by row into ARGB.
+void uploadImage(GLenum target, int level, const Surface& image, std::vector<uint32_t>& scratch) {
+  const PixelFormat& format = image.format();
+  const int width = image.width(), height = image.height();
+  const bool direct = format == PixelFormat::argb8888() || format == PixelFormat::xrgb8888();
+  const GLint internal = format.hasAlpha() ? GL_RGBA8 : GL_RGB8;
+  const void* pixels = image.bits();
+  if (direct) {
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, image.pitch() / 4);
+  } else {
+    scratch.resize(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) format.toArgbRow(image.row(y), scratch.data() + size_t(y) * width, width);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    pixels = scratch.data();
+  }
+  glTexImage2D(target, level, internal, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+}
+
 // The surface and its lower levels, as one target's images.
 int uploadLevels(GLenum target, Surface& surface, bool mipmapped, std::vector<uint32_t>& scratch) {
   int level = 0;
-  auto put = [&](const Surface& image) {
-    scratch.resize(static_cast<size_t>(image.width()) * image.height());
-    surfaceToArgb(image, scratch.data());
-    glTexImage2D(target, level++, GL_RGBA8, image.width(), image.height(), 0, GL_BGRA,
-                 GL_UNSIGNED_INT_8_8_8_8_REV, scratch.data());
-  };
-  put(surface);
+  uploadImage(target, level++, surface, scratch);
   if (mipmapped)
-    for (const auto& lower : surface.mipmaps()) put(*lower);
+    for (const auto& lower : surface.mipmaps()) uploadImage(target, level++, *lower, scratch);
   return level;
 }
 
 }  // namespace
 
-void surfaceToArgb(const Surface& surface, uint32_t* argb, bool bottomUp) {
-  const PixelFormat& format = surface.format();
-  const int bytes = format.bytesPerPixel();
-  for (int y = 0; y < surface.height(); ++y) {
-    const uint8_t* pixel = surface.row(bottomUp ? surface.height() - 1 - y : y);
-    for (int x = 0; x < surface.width(); ++x, pixel += bytes) *argb++ = format.read(pixel);
-  }
-}
+GlTextureCache::GlTextureCache(GlStateCache& state) : state_(state), serial_(nextSerial++) {}
 
 GlTextureCache::~GlTextureCache() {
   for (auto& [surface, entry] : entries_) glDeleteTextures(1, &entry.texture.name);
 }
 
-GlTexture GlTextureCache::textureOf(Canvas& canvas) {
-  const Surface* key = canvas.mainSurface().get();
-  auto [it, inserted] = entries_.try_emplace(key);
+GlTextureCache::Entry& GlTextureCache::entryOf(Canvas& canvas) {
+  const std::shared_ptr<Surface>& surface = canvas.mainSurface();
+  Surface::DeviceTexture& link = surface->deviceTexture();
+  if (link.owner == serial_) return *static_cast<Entry*>(link.texture);
+  auto [it, inserted] = entries_.try_emplace(surface.get());
   Entry& entry = it->second;
   // A canvas that reuses the memory of a freed one gets a fresh texture.
-  const bool stale = inserted || entry.surface.expired() || entry.modCount != canvas.modCount();
-  if (entry.surface.expired() && !inserted) {
+  if (!inserted && entry.surface.expired()) {
     glDeleteTextures(1, &entry.texture.name);
-    entry.texture.name = 0;
+    entry = Entry{};
   }
-  if (stale) upload(canvas, entry);
+  entry.surface = surface;
+  link = {serial_, &entry};
+  return entry;
+}
+
+GlTexture GlTextureCache::textureOf(Canvas& canvas, bool& uploaded) {
+  Entry& entry = entryOf(canvas);
+  if (entry.modCount != canvas.modCount() || !entry.texture.name) {
+    upload(canvas, entry);
+    uploaded = true;
+  }
   return entry.texture;
 }
 
 void GlTextureCache::upload(Canvas& canvas, Entry& entry) {
-  entry.surface = canvas.mainSurface();
   Surface& main = canvas.textureSurface();
   entry.modCount = canvas.modCount();
   const bool cube = canvas.flags() & kCanvasCubeMap;
@@ -68,6 +87,7 @@ void GlTextureCache::upload(Canvas& canvas, Entry& entry) {
   // Bound through the cache, so the cache keeps knowing what each unit holds.
   state_.bindForUpload(entry.texture.target, entry.texture.name);
   const GLenum target = entry.texture.target;
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   int levels = 0;
   if (cube) {
     for (int face = 0; face < 6; ++face)
@@ -75,6 +95,7 @@ void GlTextureCache::upload(Canvas& canvas, Entry& entry) {
   } else {
     levels = uploadLevels(target, main, mipmapped, scratch_);
   }
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, levels - 1);
   glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(target, GL_TEXTURE_MIN_FILTER, levels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);

@@ -2,8 +2,9 @@
 // Canvases as OpenGL textures. A canvas gets its texture the first time it
 // is drawn with and a fresh upload whenever its modification count moved
 // since the last one: every mipmap level, all six faces of a cube map,
-// clamped or wrapped by its texture flags. Textures of canvases that are
-// gone are deleted at the next sweep.
+// clamped or wrapped by its texture flags. The surface keeps a link to its
+// record here, so that a draw finds its texture without a search; textures
+// of canvases that are gone are deleted at the next sweep.
 
 #include <cstdint>
 #include <memory>
@@ -25,13 +26,14 @@ struct GlTexture {
 
 class GlTextureCache {
  public:
-  explicit GlTextureCache(GlStateCache& state) : state_(state) {}
+  explicit GlTextureCache(GlStateCache& state);
   ~GlTextureCache();
   GlTextureCache(const GlTextureCache&) = delete;
   GlTextureCache& operator=(const GlTextureCache&) = delete;
 
-  // The canvas's texture, uploaded first when it changed.
-  GlTexture textureOf(Canvas& canvas);
+  // The canvas's texture, uploaded first when it changed; uploaded is set
+  // when it was (an upload binds on unit 0).
+  GlTexture textureOf(Canvas& canvas, bool& uploaded);
   // Deletes the textures of canvases whose pixel memory is gone.
   void sweep();
 
@@ -41,14 +43,13 @@ class GlTextureCache {
     uint32_t modCount = 0;
     GlTexture texture;
   };
+  Entry& entryOf(Canvas& canvas);
   void upload(Canvas& canvas, Entry& entry);
 
   GlStateCache& state_;
+  uint64_t serial_;  // tells this cache's links in surfaces from a former one's
   std::unordered_map<const Surface*, Entry> entries_;
   std::vector<uint32_t> scratch_;  // a level's pixels on their way to OpenGL
 };
-
-// Pixels of a surface as 32-bit ARGB rows, top row first unless bottomUp.
-void surfaceToArgb(const Surface& surface, uint32_t* argb, bool bottomUp = false);
 
 }  // namespace vx

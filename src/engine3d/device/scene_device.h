@@ -18,6 +18,7 @@
 namespace vx {
 
 class Canvas;
+struct TextureLimits;
 
 // One texture layer as the device sees it.
 struct TextureLayer {
@@ -63,6 +64,13 @@ struct DeviceVertex {
 };
 static_assert(sizeof(DeviceVertex) == 44);
 
+// Flags of createMesh.
+enum DeviceMeshFlags : int32_t {
+  // 32-bit indices, for buffers of more than 65,536 vertices; 16-bit ones
+  // otherwise.
+  kMeshIndices32 = 1,
+};
+
 // A vertex and index buffer. Writes between lock and unlock of a range
 // replace that range; what lies outside it is kept.
 class DeviceMesh {
@@ -70,20 +78,25 @@ class DeviceMesh {
   virtual ~DeviceMesh() = default;
   int32_t vertexCapacity() const { return vertexCapacity_; }
   int32_t triangleCapacity() const { return triangleCapacity_; }
+  bool indices32() const { return indices32_; }
   // first + count must stay within the capacity.
   virtual DeviceVertex* lockVertices(int32_t first, int32_t count) = 0;
   virtual void unlockVertices() = 0;
-  // Three indices per triangle.
+  // Three indices per triangle, in the mesh's width: lockTriangles gives
+  // null on a mesh of 32-bit indices, lockTriangles32 on one of 16-bit
+  // indices.
   virtual uint16_t* lockTriangles(int32_t first, int32_t count) = 0;
+  virtual uint32_t* lockTriangles32(int32_t first, int32_t count) = 0;
   virtual void unlockTriangles() = 0;
 
  protected:
-  DeviceMesh(int32_t vertexCapacity, int32_t triangleCapacity)
-      : vertexCapacity_(vertexCapacity), triangleCapacity_(triangleCapacity) {}
+  DeviceMesh(int32_t vertexCapacity, int32_t triangleCapacity, bool indices32 = false)
+      : vertexCapacity_(vertexCapacity), triangleCapacity_(triangleCapacity), indices32_(indices32) {}
 
  private:
   int32_t vertexCapacity_;
   int32_t triangleCapacity_;
+  bool indices32_;
 };
 
 // A hardware light. Made by the device with the defaults of a new light:
@@ -104,7 +117,8 @@ class SceneDevice {
  public:
   virtual ~SceneDevice() = default;
 
-  // Geometry and lights; the device keeps no reference to freed ones.
+  // Geometry (flags from DeviceMeshFlags) and lights; the device keeps no
+  // reference to freed ones.
   virtual std::unique_ptr<DeviceMesh> createMesh(int32_t vertexCapacity, int32_t triangleCapacity,
                                                  int32_t flags) = 0;
   // type 2 point, 3 spot, anything else directional.
@@ -152,5 +166,23 @@ class SceneDevice {
   // 110 with cube textures, else 100.
   virtual int32_t capsLevel() const = 0;
 };
+
+// How a scene device reaches the graphics hardware.
+enum class SceneContext {
+  // A context of its own that draws into no window: runs without a display.
+  kOffscreen,
+  // The OpenGL context current on this thread, which its owner (the
+  // window, presenting with it too) keeps current and alive longer than
+  // the device.
+  kCurrent,
+};
+
+// Whether a scene device can be made on such a context here and now.
+bool sceneDeviceAvailable(SceneContext context);
+
+// A device drawing into target (a mode's back buffer), with what texture
+// canvases must be to be usable on it; null when none can be made or one
+// exists already.
+std::unique_ptr<SceneDevice> createSceneDevice(Canvas& target, SceneContext context, TextureLimits& limits);
 
 }  // namespace vx
