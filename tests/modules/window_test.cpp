@@ -58,10 +58,11 @@ std::string difference(const Picture& window, const Picture& canvas, bool letter
 }
 
 // The X server shows a frame once the program's requests reach it: the
-// window is read until it shows the canvas, for a few seconds at most.
+// window is read until it shows the canvas, for some seconds at most (a
+// loaded machine may take a while).
 std::string windowDifference(const Picture& canvas, bool letterbox) {
   std::string last;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
   do {
     last = difference(vxtest::readWindow(kTitle), canvas, letterbox);
     if (last.empty()) return last;
