@@ -1,11 +1,11 @@
 #include "runtime/module_source.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <new>
+
+#include "platform/native_file.h"
 
 namespace vx {
 
@@ -16,45 +16,6 @@ namespace {
 
 void say(std::string* problem, std::string text) {
     if (problem) *problem = std::move(text);
-}
-
-// Opens a regular file positioned at its end (a directory would open too,
-// with a meaningless size).
-bool openAtEnd(const std::string& path, std::ifstream& in, std::streamoff& size, std::string* problem = nullptr) {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status)) {
-        const bool missing = !error || error == std::errc::no_such_file_or_directory;
-        say(problem, missing ? "no such file" : "cannot be read (" + error.message() + ")");
-        return false;
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        say(problem, "not a regular file");
-        return false;
-    }
-    in.open(path, std::ios::binary | std::ios::ate);
-    if (!in) {
-        say(problem, std::string("cannot be read (") + std::strerror(errno) + ")");
-        return false;
-    }
-    size = in.tellg();
-    return size >= 0;
-}
-
-std::optional<std::vector<uint8_t>> readWholeFile(const std::string& path, std::string* problem) {
-    std::ifstream in;
-    std::streamoff size = 0;
-    if (!openAtEnd(path, in, size, problem)) return std::nullopt;
-    say(problem, "cannot be read");
-    if (static_cast<uint64_t>(size) > SIZE_MAX / 2) return std::nullopt;
-    try {
-        std::vector<uint8_t> bytes(static_cast<size_t>(size));
-        in.seekg(0);
-        if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
-        return bytes;
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
 }
 
 uint32_t le32(const uint8_t* p) {
@@ -215,7 +176,7 @@ std::optional<std::vector<uint8_t>> readEmbeddedModule(const std::string& exePat
 bool isStandAloneExecutable() { return carriedMark[sizeof carriedMark - 2] == '1'; }
 
 std::optional<std::vector<uint8_t>> readModuleFile(const std::string& path, std::string* problem) {
-    auto bytes = readWholeFile(path, problem);
+    auto bytes = readNativeFile(path, problem);
     if (!bytes) return std::nullopt;
     if (bytes->size() >= 2 && (*bytes)[0] == 'M' && (*bytes)[1] == 'Z') {
         auto resource = findPeResource(*bytes, kModuleResourceType, kModuleResourceId);

@@ -109,7 +109,7 @@ TEST(WindowPrograms, TheExampleRunsInAWindowAsItDoesHeadless) {
   const ProgramRun alone = example(headless, false);
   EXPECT_EQ(inWindow.err, alone.err);
   EXPECT_NE(inWindow.out.find("Triangles in the last 3D frame: "), std::string::npos) << inWindow.out;
-  for (const char* file : {"hello.bmp", "hello3d.bmp"}) {
+  for (const char* file : {"hello.bmp", "hello3d.bmp", "hello_world.bmp"}) {
     const Picture shown = readBmp(windowed / file), drawn = readBmp(headless / file);
     EXPECT_FALSE(shown.empty()) << file;
     EXPECT_TRUE(shown.pixels == drawn.pixels) << file << " differs between the window and headless";
