@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
   video::IVideoDriver* driver = device->getVideoDriver();
   scene::ISceneManager* scene = device->getSceneManager();
   scene::IAnimatedMesh* mesh = scene->getMesh((media + "/sydney.md2").c_str());
+  // The skin without mipmaps, as the runtime's program loads it (flags 1):
+  // both sides sample the same texture the same way.
+  driver->setTextureCreationFlag(video::ETCF_CREATE_MIP_MAPS, false);
   video::ITexture* skin = driver->getTexture((media + "/sydney.bmp").c_str());
   if (!mesh || !skin) {
     std::fprintf(stderr, "cannot load sydney\n");
