@@ -78,6 +78,8 @@ TEST(WindowPrograms, TheWindowShowsTheFrontBufferInEveryKindOfMode) {
   RunOptions options;
   options.windowed = true;
   options.environment = {"VX_DEBUG=1", "VX_TEST_DIR=" + dir.path()};
+  // Each of the six steps may wait for the X server to show its frame.
+  options.timeoutMs = 6 * 15000;
   int steps = 0;
   std::string differences;
   options.onOutput = [&](const std::string& out) {
@@ -91,7 +93,7 @@ TEST(WindowPrograms, TheWindowShowsTheFrontBufferInEveryKindOfMode) {
     }
   };
   ProgramRun r = runProgram({vxrunPath(), modulePath("window")}, options);
-  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(r.exitStatus, 0) << r.out;
   EXPECT_EQ(r.err, "Program has ended\n");
   EXPECT_EQ(steps, 6);
   EXPECT_EQ(differences, "");
