@@ -39,7 +39,9 @@ std::unique_ptr<GlFrameBuffer> GlFrameBuffer::create(int width, int height) {
   glBindTexture(GL_TEXTURE_2D, fb->color_);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+  // Unsized, the picture is stored in the order it is read back in: reading
+  // it into a canvas is a copy rather than a swizzle per pixel.
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
   glBindTexture(GL_TEXTURE_2D, 0);
   glGenRenderbuffers(1, &fb->depth_);
   glBindRenderbuffer(GL_RENDERBUFFER, fb->depth_);
