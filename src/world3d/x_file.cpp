@@ -25,11 +25,10 @@ constexpr double kLastFrame = 1 << 30;
 // The numbers of an object read in order, never past their end.
 class Values {
  public:
-  explicit Values(const XObject& object)
-      : p_(object.numbers.data()), end_(object.numbers.data() + object.numbers.size()) {}
+  explicit Values(const XObject& object) : reader_(object) {}
 
-  size_t remaining() const { return static_cast<size_t>(end_ - p_); }
-  double next() { return p_ == end_ ? 0 : *p_++; }
+  size_t remaining() const { return reader_.remaining(); }
+  double next() { return reader_.next(); }
   float nextFloat() { return static_cast<float>(next()); }
   Vector nextVector() {
     const float x = nextFloat(), y = nextFloat();
@@ -59,8 +58,7 @@ class Values {
   }
 
  private:
-  const double* p_;
-  const double* end_;
+  XNumberReader reader_;
 };
 
 uint32_t colorChannel(double value, int shift) {

@@ -35,26 +35,89 @@ constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1
                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// Text tokens. Separators (";" and ",") and comments ("//" and "#" to the
-// end of the line) are passed over; numbers go straight into the list the
-// caller names.
+bool isDigit(const uint8_t* p, const uint8_t* end) { return p != end && *p >= '0' && *p <= '9'; }
+bool startsNumber(uint8_t c) { return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.'; }
+
+// Passes white space, separators (";" and ",") and comments ("//" and "#"
+// to the end of the line).
+const uint8_t* skipSeparators(const uint8_t* p, const uint8_t* end) {
+  while (p != end) {
+    const uint8_t c = *p;
+    if (c <= ' ' || c == ',' || c == ';') {
+      ++p;
+    } else if (c == '#' || (c == '/' && p + 1 != end && p[1] == '/')) {
+      const void* eol = std::memchr(p, '\n', end - p);
+      p = eol ? static_cast<const uint8_t*>(eol) : end;
+    } else {
+      break;
+    }
+  }
+  return p;
+}
+
+// A decimal number with optional sign, fraction and exponent starting at
+// p; what is not a number reads as 0 and is passed over by one character at
+// least. Returns where it ends; with kValue its value goes to *value. Up to
+// 19 significant digits count; the first nine are gathered in 32 bits,
+// which this 32-bit target multiplies much faster than 64.
+template <bool kValue>
+const uint8_t* scanNumber(const uint8_t* p, const uint8_t* end, double* value) {
+  const uint8_t* start = p;
+  bool negative = false;
+  if (*p == '-' || *p == '+') negative = *p++ == '-';
+  uint32_t small = 0;
+  uint64_t wide = 0;
+  int digits = 0, exponent = 0;
+  auto add = [&](uint8_t c) {
+    if constexpr (kValue) {
+      if (digits < 9) small = small * 10 + (c - '0');
+      else wide = (digits == 9 ? small : wide) * 10 + (c - '0');
+    }
+    ++digits;
+  };
+  for (; isDigit(p, end); ++p) {
+    if (digits < 19) add(*p);
+    else ++exponent;
+  }
+  if (p != end && *p == '.') {
+    for (++p; isDigit(p, end); ++p)
+      if (digits < 19) add(*p), --exponent;
+  }
+  if (p != end && (*p == 'e' || *p == 'E')) {
+    const uint8_t* mark = p++;
+    bool negativeExponent = false;
+    if (p != end && (*p == '-' || *p == '+')) negativeExponent = *p++ == '-';
+    if (!isDigit(p, end)) {
+      p = mark;
+    } else {
+      int written = 0;
+      for (; isDigit(p, end); ++p) written = std::min(written * 10 + (*p - '0'), 10000);
+      exponent += negativeExponent ? -written : written;
+    }
+  }
+  if (p == start) ++p;
+  if constexpr (kValue) {
+    double v = digits <= 9 ? static_cast<double>(static_cast<int32_t>(small)) : static_cast<double>(wide);
+    if (v != 0) {
+      if (exponent >= 0 && exponent < static_cast<int>(kPowersOfTen.size())) v *= kPowersOfTen[exponent];
+      else if (exponent < 0 && -exponent < static_cast<int>(kPowersOfTen.size())) v /= kPowersOfTen[-exponent];
+      else v *= std::pow(10.0, exponent);
+    }
+    *value = negative ? -v : v;
+  }
+  return p;
+}
+
+// Text tokens. Separators and comments are passed over; a number is read
+// with the numbers and separators after it as one run, whose values are not
+// worked out here.
 class TextLexer {
  public:
   TextLexer(const uint8_t* data, const uint8_t* end) : p_(data), end_(end) {}
 
-  Token next(std::string& text, std::vector<double>* numbers) {
-    for (;;) {
-      if (p_ == end_) return Token::kEnd;
-      const uint8_t c = *p_;
-      if (c <= ' ' || c == ',' || c == ';') {
-        ++p_;
-      } else if (c == '#' || (c == '/' && p_ + 1 != end_ && p_[1] == '/')) {
-        const void* eol = std::memchr(p_, '\n', end_ - p_);
-        p_ = eol ? static_cast<const uint8_t*>(eol) : end_;
-      } else {
-        break;
-      }
-    }
+  Token next(std::string& text, XNumbers* run) {
+    p_ = skipSeparators(p_, end_);
+    if (p_ == end_) return Token::kEnd;
     const uint8_t c = *p_;
     if (c == '{') return ++p_, Token::kOpenBrace;
     if (c == '}') return ++p_, Token::kCloseBrace;
@@ -71,9 +134,14 @@ class TextLexer {
       p_ = close ? static_cast<const uint8_t*>(close) + 1 : end_;
       return Token::kGuid;
     }
-    if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.') {
-      const double value = number();
-      if (numbers) numbers->push_back(value);
+    if (startsNumber(c)) {
+      const uint8_t* start = p_;
+      uint32_t count = 0;
+      do {
+        p_ = skipSeparators(scanNumber<false>(p_, end_, nullptr), end_);
+        ++count;
+      } while (p_ != end_ && startsNumber(*p_));
+      if (run) *run = {start, p_, count, XNumbers::kText};
       return Token::kNumber;
     }
     if (isNameChar(c)) {
@@ -88,57 +156,18 @@ class TextLexer {
 
  private:
   static bool isNameChar(uint8_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80; }
-  bool digit() const { return p_ != end_ && *p_ >= '0' && *p_ <= '9'; }
-
-  // A decimal number with optional sign, fraction and exponent; what is
-  // not a number reads as 0 and is passed over by one character at least.
-  double number() {
-    const uint8_t* start = p_;
-    bool negative = false;
-    if (*p_ == '-' || *p_ == '+') negative = *p_++ == '-';
-    uint64_t mantissa = 0;
-    int digits = 0, exponent = 0;
-    for (; digit(); ++p_) {
-      if (digits < 19) mantissa = mantissa * 10 + (*p_ - '0'), ++digits;
-      else ++exponent;
-    }
-    if (p_ != end_ && *p_ == '.') {
-      for (++p_; digit(); ++p_)
-        if (digits < 19) mantissa = mantissa * 10 + (*p_ - '0'), ++digits, --exponent;
-    }
-    if (p_ != end_ && (*p_ == 'e' || *p_ == 'E')) {
-      const uint8_t* mark = p_++;
-      bool negativeExponent = false;
-      if (p_ != end_ && (*p_ == '-' || *p_ == '+')) negativeExponent = *p_++ == '-';
-      if (!digit()) {
-        p_ = mark;
-      } else {
-        int value = 0;
-        for (; digit(); ++p_) value = std::min(value * 10 + (*p_ - '0'), 10000);
-        exponent += negativeExponent ? -value : value;
-      }
-    }
-    if (p_ == start) ++p_;
-    double value = static_cast<double>(mantissa);
-    if (mantissa != 0) {
-      if (exponent >= 0 && exponent < static_cast<int>(kPowersOfTen.size())) value *= kPowersOfTen[exponent];
-      else if (exponent < 0 && -exponent < static_cast<int>(kPowersOfTen.size())) value /= kPowersOfTen[-exponent];
-      else value *= std::pow(10.0, exponent);
-    }
-    return negative ? -value : value;
-  }
 
   const uint8_t* p_;
   const uint8_t* end_;
 };
 
-// Binary tokens: 16-bit codes, some followed by their data. Lists of
-// integers and floats go straight into the list the caller names.
+// Binary tokens: 16-bit codes, some followed by their data. A number or
+// list of numbers is one run, read where it lies.
 class BinaryLexer {
  public:
   BinaryLexer(const uint8_t* data, const uint8_t* end, bool doubles) : p_(data), end_(end), doubles_(doubles) {}
 
-  Token next(std::string& text, std::vector<double>* numbers) {
+  Token next(std::string& text, XNumbers* run) {
     uint16_t code;
     if (!read(code, 2)) return Token::kEnd;
     uint32_t count;
@@ -153,8 +182,9 @@ class BinaryLexer {
         if (remaining() >= 2) p_ += 2;
         return Token::kString;
       case kIntegerCode:
-        if (!read(count, 4)) return end();
-        if (numbers) numbers->push_back(count);
+        if (remaining() < 4) return end();
+        if (run) *run = {p_, p_ + 4, 1, XNumbers::kIntegers};
+        p_ += 4;
         return Token::kNumber;
       case kGuidCode:
         return remaining() < 16 ? end() : (p_ += 16, Token::kGuid);
@@ -162,7 +192,9 @@ class BinaryLexer {
       case kFloatListCode: {
         const size_t size = code == kIntegerListCode || !doubles_ ? 4 : 8;
         if (!read(count, 4) || count > remaining() / size) return end();
-        if (numbers) list(code, count, *numbers);
+        const XNumbers::Form form =
+            code == kIntegerListCode ? XNumbers::kIntegers : doubles_ ? XNumbers::kDoubles : XNumbers::kFloats;
+        if (run) *run = {p_, p_ + size * count, count, form};
         p_ += size * count;
         return Token::kNumber;
       }
@@ -201,24 +233,6 @@ class BinaryLexer {
     std::memcpy(&value, p_, size);
     p_ += size;
     return true;
-  }
-  void list(uint16_t code, uint32_t count, std::vector<double>& numbers) const {
-    const size_t first = numbers.size();
-    numbers.resize(first + count);
-    double* out = numbers.data() + first;
-    for (uint32_t n = 0; n < count; ++n) {
-      if (code == kIntegerListCode) {
-        uint32_t value;
-        std::memcpy(&value, p_ + 4 * n, 4);
-        out[n] = value;
-      } else if (doubles_) {
-        std::memcpy(&out[n], p_ + 8 * n, 8);
-      } else {
-        float value;
-        std::memcpy(&value, p_ + 4 * n, 4);
-        out[n] = value;
-      }
-    }
   }
 
   const uint8_t* p_;
@@ -282,9 +296,13 @@ class Parser {
     const bool keep = known(object.type) && depth < kDeepestObject;
     if (!keep) return skipBlock();
     for (;;) {
-      token = lexer_.next(text_, &object.numbers);
+      XNumbers run;
+      token = lexer_.next(text_, &run);
       if (token == Token::kEnd || token == Token::kCloseBrace) break;
-      if (token == Token::kString) {
+      if (token == Token::kNumber) {
+        object.numbers.push_back(run);
+        object.numberCount += run.count;
+      } else if (token == Token::kString) {
         object.strings.push_back(text_);
       } else if (token == Token::kName) {
         std::string childType = text_;
@@ -359,6 +377,12 @@ bool inflateBlocks(const uint8_t* data, const uint8_t* end, std::vector<uint8_t>
 
 }  // namespace
 
+double XNumberReader::nextText() {
+  double value;
+  p_ = scanNumber<true>(skipSeparators(p_, end_), end_, &value);
+  return value;
+}
+
 const XObject* XFile::find(std::string_view name) const {
   // Breadth first over the tree, by an explicit list: files nest deeply.
   std::vector<const std::vector<XObject>*> lists{&objects};
@@ -387,10 +411,9 @@ bool parseXFile(const uint8_t* data, size_t size, XFile& file) {
   } else if (format == "bin ") {
     Parser<BinaryLexer>(BinaryLexer(body, end, doubles), file).parse();
   } else if (format == "tzip" || format == "bzip") {
-    std::vector<uint8_t> inflated;
-    if (!inflateBlocks(body, end, inflated)) return false;
-    const uint8_t* first = inflated.data();
-    const uint8_t* last = first + inflated.size();
+    if (!inflateBlocks(body, end, file.inflated)) return false;
+    const uint8_t* first = file.inflated.data();
+    const uint8_t* last = first + file.inflated.size();
     if (format == "tzip")
       Parser<TextLexer>(TextLexer(first, last), file).parse();
     else

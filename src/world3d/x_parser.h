@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <set>
 #include <string>
 #include <string_view>
@@ -19,19 +20,82 @@
 
 namespace vx {
 
+// A run of an object's numbers where the file holds them: text of decimal
+// numbers between separators and comments, or a binary list of 32-bit
+// integers, 32-bit floats or 64-bit floats. Numbers are read only when a
+// reader asks for them.
+struct XNumbers {
+  enum Form : uint8_t { kText, kIntegers, kFloats, kDoubles };
+  const uint8_t* data = nullptr;
+  const uint8_t* end = nullptr;
+  uint32_t count = 0;
+  Form form = kText;
+};
+
 struct XObject {
   std::string type;  // the template's name
   std::string name;  // empty when unnamed
   // A reference ({ Name }) stands for the object of that name; it has no
   // type and no content.
   bool reference = false;
-  std::vector<double> numbers;
+  std::vector<XNumbers> numbers;  // in order
+  size_t numberCount = 0;         // in all its runs
   std::vector<std::string> strings;
   std::vector<XObject> children;  // nested objects and references, in order
 };
 
+// An object's numbers in order, never past their end.
+class XNumberReader {
+ public:
+  explicit XNumberReader(const XObject& object)
+      : run_(object.numbers.data()), runsEnd_(run_ + object.numbers.size()), remaining_(object.numberCount) {}
+
+  size_t remaining() const { return remaining_; }
+  // The next number; 0 past the end.
+  double next() {
+    while (left_ == 0) {
+      if (run_ == runsEnd_) return 0;
+      p_ = run_->data, end_ = run_->end, left_ = run_->count, form_ = run_->form;
+      ++run_;
+    }
+    --left_, --remaining_;
+    switch (form_) {
+      case XNumbers::kIntegers:
+        return static_cast<double>(read<uint32_t>());
+      case XNumbers::kFloats:
+        return read<float>();
+      case XNumbers::kDoubles:
+        return read<double>();
+      default:
+        return nextText();
+    }
+  }
+
+ private:
+  template <typename Value>
+  Value read() {
+    Value value;
+    std::memcpy(&value, p_, sizeof value);
+    p_ += sizeof value;
+    return value;
+  }
+  double nextText();
+
+  const XNumbers* run_;
+  const XNumbers* runsEnd_;
+  const uint8_t* p_ = nullptr;
+  const uint8_t* end_ = nullptr;
+  uint32_t left_ = 0;  // in the run being read
+  XNumbers::Form form_ = XNumbers::kText;
+  size_t remaining_;
+};
+
+// Objects keep their numbers where the file holds them: the bytes parsed
+// must outlive the file read from them (a compressed file's inflated bytes
+// are kept in it).
 struct XFile {
   std::vector<XObject> objects;  // the top-level data objects
+  std::vector<uint8_t> inflated;
   std::set<std::string, std::less<>> declaredTemplates;
 
   // The first object of a name anywhere in the file (references are not
