@@ -7,6 +7,7 @@
 
 #include "engine3d/mesh.h"
 #include "engine3d/texture_cache.h"
+#include "platform/native_file.h"
 #include "world3d/key_animator.h"
 #include "world3d/key_set.h"
 #include "world3d/loader_space.h"
@@ -296,11 +297,11 @@ void XReader::readKeys(const XObject& key, Object& object) {
 }  // namespace
 
 std::unique_ptr<Object> loadX(const ModelLoad& load) {
-  std::vector<uint8_t> bytes;
-  return readFileBytes(load.path, bytes) ? readX(load, bytes) : nullptr;
+  FileView file;
+  return file.open(load.path, kLargestModelFile) ? readX(load, file.bytes()) : nullptr;
 }
 
-std::unique_ptr<Object> readX(const ModelLoad& load, const std::vector<uint8_t>& bytes) {
+std::unique_ptr<Object> readX(const ModelLoad& load, std::span<const uint8_t> bytes) {
   XFile file;
   if (!parseXFile(bytes.data(), bytes.size(), file)) return nullptr;
   return XReader(load, file).read();

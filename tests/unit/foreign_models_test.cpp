@@ -13,6 +13,7 @@
 
 #include "engine3d/mesh.h"
 #include "engine3d/world.h"
+#include "platform/native_file.h"
 #include "world3d/key_animator.h"
 #include "world3d/model_files.h"
 #include "world3d/three_ds_file.h"
@@ -282,21 +283,19 @@ TEST_F(ForeignModels, The3DSLoaderMatrixSwapsYAndZUntilItIsReplaced) {
   std::vector<uint8_t> notMain = room().bytes;
   notMain[0] = 0x4E;
   EXPECT_FALSE(vx::read3DS(load(), notMain));
-  EXPECT_FALSE(vx::readX(load(), {'x', 'o', 'f', ' ', '0', '3', '0', '3', 'z', 'i', 'p', ' ', '0', '0', '3', '2'}));
+  EXPECT_FALSE(vx::readX(load(), std::vector<uint8_t>{'x', 'o', 'f', ' ', '0', '3', '0', '3', 'z', 'i', 'p', ' ', '0', '0', '3', '2'}));
 }
 
 namespace {
 
 std::vector<uint8_t> media(const char* name) {
-  std::vector<uint8_t> bytes;
-  vx::readFileBytes(std::string(VX_TEST_MEDIA_DIR) + "/" + name, bytes);
-  return bytes;
+  return vx::readNativeFile(std::string(VX_TEST_MEDIA_DIR) + "/" + name).value_or(std::vector<uint8_t>());
 }
 
 // Copies of a file cut short and with bytes changed at random: each loads
 // or gives nothing, and what loads can be played.
 void damage(const std::vector<uint8_t>& file, const vx::ModelLoad& load,
-            std::unique_ptr<Object> (*read)(const vx::ModelLoad&, const std::vector<uint8_t>&), int copies) {
+            std::unique_ptr<Object> (*read)(const vx::ModelLoad&, std::span<const uint8_t>), int copies) {
   uint32_t seed = 777;
   auto random = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
   auto tryLoad = [&](const std::vector<uint8_t>& bytes) {
