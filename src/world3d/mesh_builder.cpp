@@ -18,12 +18,14 @@ int32_t MeshBuilder::addVertex(const Vertex& vertex) {
   return vertexCount() - 1;
 }
 
-bool MeshBuilder::addTriangle(int32_t v0, int32_t v1, int32_t v2, const Brush& brush) {
-  if (!hasVertex(v0) || !hasVertex(v1) || !hasVertex(v2)) return false;
+int32_t MeshBuilder::group(const Brush& brush) {
   if (last_ == groups_.end() || !(last_->first == brush))
     last_ = groups_.try_emplace(brush, static_cast<int32_t>(groups_.size())).first;
-  triangles_.push_back({{v0, v1, v2}, last_->second});
-  return true;
+  return last_->second;
+}
+
+bool MeshBuilder::addTriangle(int32_t v0, int32_t v1, int32_t v2, const Brush& brush) {
+  return hasVertex(v0) && hasVertex(v1) && hasVertex(v2) && addTriangle(v0, v1, v2, group(brush));
 }
 
 void MeshBuilder::finish(Mesh& mesh) {
@@ -43,7 +45,7 @@ void MeshBuilder::finish(Mesh& mesh) {
   for (size_t t = 0; t < triangles_.size(); ++t) order[fill[rank[triangles_[t].group]]++] = static_cast<int32_t>(t);
   for (const auto& [brush, group] : groups_) {
     const int32_t r = rank[group];
-    finishGroup(mesh, brush, order.data() + start[r], order.data() + start[r + 1]);
+    if (start[r] != start[r + 1]) finishGroup(mesh, brush, order.data() + start[r], order.data() + start[r + 1]);
   }
   vertices_.clear();
   triangles_.clear();

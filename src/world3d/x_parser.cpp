@@ -40,19 +40,13 @@ bool startsNumber(uint8_t c) { return (c >= '0' && c <= '9') || c == '-' || c ==
 
 // Passes white space, separators (";" and ",") and comments ("//" and "#"
 // to the end of the line).
-const uint8_t* skipSeparators(const uint8_t* p, const uint8_t* end) {
-  while (p != end) {
-    const uint8_t c = *p;
-    if (c <= ' ' || c == ',' || c == ';') {
-      ++p;
-    } else if (c == '#' || (c == '/' && p + 1 != end && p[1] == '/')) {
-      const void* eol = std::memchr(p, '\n', end - p);
-      p = eol ? static_cast<const uint8_t*>(eol) : end;
-    } else {
-      break;
-    }
+inline const uint8_t* skipSeparators(const uint8_t* p, const uint8_t* end) {
+  for (;;) {
+    while (p != end && (*p <= ' ' || *p == ',' || *p == ';')) ++p;
+    if (p == end || !(*p == '#' || (*p == '/' && p + 1 != end && p[1] == '/'))) return p;
+    const void* eol = std::memchr(p, '\n', end - p);
+    p = eol ? static_cast<const uint8_t*>(eol) : end;
   }
-  return p;
 }
 
 // A decimal number with optional sign, fraction and exponent starting at
