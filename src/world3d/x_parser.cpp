@@ -10,6 +10,8 @@ namespace vx {
 
 namespace {
 
+using namespace x_text;
+
 constexpr size_t kHeaderSize = 16;
 // Objects nested deeper are skipped: objects are read recursively.
 constexpr int kDeepestObject = 400;
@@ -29,78 +31,6 @@ constexpr std::string_view kStandardTemplates[] = {
 };
 
 enum class Token { kEnd, kName, kString, kNumber, kOpenBrace, kCloseBrace, kGuid, kTemplate, kOther };
-
-// Powers of ten a double holds exactly.
-constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-bool isDigit(const uint8_t* p, const uint8_t* end) { return p != end && *p >= '0' && *p <= '9'; }
-bool startsNumber(uint8_t c) { return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.'; }
-
-// Passes white space, separators (";" and ",") and comments ("//" and "#"
-// to the end of the line).
-inline const uint8_t* skipSeparators(const uint8_t* p, const uint8_t* end) {
-  for (;;) {
-    while (p != end && (*p <= ' ' || *p == ',' || *p == ';')) ++p;
-    if (p == end || !(*p == '#' || (*p == '/' && p + 1 != end && p[1] == '/'))) return p;
-    const void* eol = std::memchr(p, '\n', end - p);
-    p = eol ? static_cast<const uint8_t*>(eol) : end;
-  }
-}
-
-// A decimal number with optional sign, fraction and exponent starting at
-// p; what is not a number reads as 0 and is passed over by one character at
-// least. Returns where it ends; with kValue its value goes to *value. Up to
-// 19 significant digits count; the first nine are gathered in 32 bits,
-// which this 32-bit target multiplies much faster than 64.
-template <bool kValue>
-const uint8_t* scanNumber(const uint8_t* p, const uint8_t* end, double* value) {
-  const uint8_t* start = p;
-  bool negative = false;
-  if (*p == '-' || *p == '+') negative = *p++ == '-';
-  uint32_t small = 0;
-  uint64_t wide = 0;
-  int digits = 0, exponent = 0;
-  auto add = [&](uint8_t c) {
-    if constexpr (kValue) {
-      if (digits < 9) small = small * 10 + (c - '0');
-      else wide = (digits == 9 ? small : wide) * 10 + (c - '0');
-    }
-    ++digits;
-  };
-  for (; isDigit(p, end); ++p) {
-    if (digits < 19) add(*p);
-    else ++exponent;
-  }
-  if (p != end && *p == '.') {
-    for (++p; isDigit(p, end); ++p)
-      if (digits < 19) add(*p), --exponent;
-  }
-  if (p != end && (*p == 'e' || *p == 'E')) {
-    const uint8_t* mark = p++;
-    bool negativeExponent = false;
-    if (p != end && (*p == '-' || *p == '+')) negativeExponent = *p++ == '-';
-    if (!isDigit(p, end)) {
-      p = mark;
-    } else {
-      int written = 0;
-      for (; isDigit(p, end); ++p) written = std::min(written * 10 + (*p - '0'), 10000);
-      exponent += negativeExponent ? -written : written;
-    }
-  }
-  if (p == start) ++p;
-  if constexpr (kValue) {
-    double v = digits <= 9 ? static_cast<double>(static_cast<int32_t>(small)) : static_cast<double>(wide);
-    if (v != 0) {
-      if (exponent >= 0 && exponent < static_cast<int>(kPowersOfTen.size())) v *= kPowersOfTen[exponent];
-      else if (exponent < 0 && -exponent < static_cast<int>(kPowersOfTen.size())) v /= kPowersOfTen[-exponent];
-      else v *= std::pow(10.0, exponent);
-    }
-    *value = negative ? -v : v;
-  }
-  return p;
-}
 
 // Text tokens. Separators and comments are passed over; a number is read
 // with the numbers and separators after it as one run, whose values are not
@@ -370,12 +300,6 @@ bool inflateBlocks(const uint8_t* data, const uint8_t* end, std::vector<uint8_t>
 }
 
 }  // namespace
-
-double XNumberReader::nextText() {
-  double value;
-  p_ = scanNumber<true>(skipSeparators(p_, end_), end_, &value);
-  return value;
-}
 
 const XObject* XFile::find(std::string_view name) const {
   // Breadth first over the tree, by an explicit list: files nest deeply.

@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "world3d/x_text_numbers.h"
+
 namespace vx {
 
 // A run of an object's numbers where the file holds them: text of decimal
@@ -79,7 +81,11 @@ class XNumberReader {
     p_ += sizeof value;
     return value;
   }
-  double nextText();
+  double nextText() {
+    double value;
+    p_ = x_text::scanNumber<true>(x_text::skipSeparators(p_, end_), end_, &value);
+    return value;
+  }
 
   const XNumbers* run_;
   const XNumbers* runsEnd_;
