@@ -26,7 +26,7 @@ for _ in 1 2 3; do
   irrlicht | sed 's/^/irrlicht /'
 done | awk '/ ms per load$/ {
   sub(":", "", $2); n = split($2, path, "/"); file = path[n]
-  if (!(file in order)) order[file] = ++files, name[files] = file
+  if (!(file in order)) { order[file] = ++files; name[files] = file }
   key = $1 SUBSEP file
   if (!(key in least) || $3 < least[key]) least[key] = $3
 } END {
