@@ -13,11 +13,6 @@ bool MeshBuilder::BrushOrder::operator()(const Brush& a, const Brush& b) const {
   return std::memcmp(&a.renderState(), &b.renderState(), sizeof(RenderState)) < 0;
 }
 
-int32_t MeshBuilder::addVertex(const Vertex& vertex) {
-  vertices_.push_back(vertex);
-  return vertexCount() - 1;
-}
-
 int32_t MeshBuilder::group(const Brush& brush) {
   if (last_ == groups_.end() || !(last_->first == brush))
     last_ = groups_.try_emplace(brush, static_cast<int32_t>(groups_.size())).first;

@@ -17,7 +17,10 @@ namespace vx {
 
 class MeshBuilder {
  public:
-  int32_t addVertex(const Vertex& vertex);
+  int32_t addVertex(const Vertex& vertex) {
+    vertices_.push_back(vertex);
+    return vertexCount() - 1;
+  }
   int32_t vertexCount() const { return static_cast<int32_t>(vertices_.size()); }
   // The vertex of a number below vertexCount().
   Vertex& vertex(int32_t index) { return vertices_[index]; }

@@ -30,16 +30,13 @@ class Values {
 
   size_t remaining() const { return reader_.remaining(); }
   double next() { return reader_.next(); }
-  float nextFloat() { return static_cast<float>(next()); }
+  float nextFloat() { return reader_.nextFloat(); }
   Vector nextVector() {
     const float x = nextFloat(), y = nextFloat();
     return {x, y, nextFloat()};
   }
   // A whole number below 2^31, or -1.
-  int32_t nextIndex() {
-    const double value = next();
-    return value >= 0 && value < 2147483648.0 && value == static_cast<int32_t>(value) ? static_cast<int32_t>(value) : -1;
-  }
+  int32_t nextIndex() { return reader_.nextIndex(); }
   // A count of records of width values each; -1 when the rest cannot hold
   // them.
   int64_t nextCount(size_t width) {

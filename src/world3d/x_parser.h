@@ -55,12 +55,7 @@ class XNumberReader {
   size_t remaining() const { return remaining_; }
   // The next number; 0 past the end.
   double next() {
-    while (left_ == 0) {
-      if (run_ == runsEnd_) return 0;
-      p_ = run_->data, end_ = run_->end, left_ = run_->count, form_ = run_->form;
-      ++run_;
-    }
-    --left_, --remaining_;
+    if (!advance()) return 0;
     switch (form_) {
       case XNumbers::kIntegers:
         return static_cast<double>(read<uint32_t>());
@@ -72,8 +67,37 @@ class XNumberReader {
         return nextText();
     }
   }
+  // The next number as a float (rounded from its double value).
+  float nextFloat() {
+    if (form_ == XNumbers::kFloats && left_ != 0) {
+      --left_, --remaining_;
+      return read<float>();
+    }
+    return static_cast<float>(next());
+  }
+  // The next number when it is a whole number below 2^31, else -1.
+  int32_t nextIndex() {
+    if (form_ == XNumbers::kIntegers && left_ != 0) {
+      --left_, --remaining_;
+      const uint32_t value = read<uint32_t>();
+      return value < 0x80000000u ? static_cast<int32_t>(value) : -1;
+    }
+    const double value = next();
+    return value >= 0 && value < 2147483648.0 && value == static_cast<int32_t>(value) ? static_cast<int32_t>(value) : -1;
+  }
 
  private:
+  // Moves to the next number, into the next run where one ends; false past
+  // the end.
+  bool advance() {
+    while (left_ == 0) {
+      if (run_ == runsEnd_) return false;
+      p_ = run_->data, end_ = run_->end, left_ = run_->count, form_ = run_->form;
+      ++run_;
+    }
+    --left_, --remaining_;
+    return true;
+  }
   template <typename Value>
   Value read() {
     Value value;
