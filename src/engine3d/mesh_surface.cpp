@@ -63,6 +63,17 @@ int32_t MeshSurface::addTriangle(int32_t v0, int32_t v1, int32_t v2) {
   return triangleCount() - 1;
 }
 
+void MeshSurface::append(std::vector<Vertex>&& vertices, std::vector<Triangle>&& triangles) {
+  if (vertices_.empty()) vertices_ = std::move(vertices);
+  else vertices_.insert(vertices_.end(), vertices.begin(), vertices.end());
+  const int32_t firstTriangle = triangleCount();
+  if (triangles_.empty()) triangles_ = std::move(triangles);
+  else triangles_.insert(triangles_.end(), triangles.begin(), triangles.end());
+  for (int32_t t = firstTriangle; t < triangleCount(); ++t)
+    for (uint16_t index : triangles_[t].v) highestIndex_ = std::max<int32_t>(highestIndex_, index);
+  geometryChanged();
+}
+
 void MeshSurface::setCoords(int32_t index, Vector position) {
   vertices_[index].setPosition(position);
   verticesChanged(index);

@@ -49,40 +49,49 @@ void MeshBuilder::finish(Mesh& mesh) {
 }
 
 void MeshBuilder::finishGroup(Mesh& mesh, const Brush& brush, const int32_t* first, const int32_t* last) {
-  // How many vertices the brush uses, so that its surface is made room for
-  // once.
+  // How many vertices the brush uses, so that its surface's share is made
+  // room for once.
   ++stamp_;
   int32_t used = 0;
   for (const int32_t* t = first; t != last; ++t)
     for (int32_t v : triangles_[*t].v)
       if (stamps_[v] != stamp_) stamps_[v] = stamp_, ++used;
+  // Built apart and handed to the surface whole.
   MeshSurface* surface = &mesh.surfaceWithRoom(brush, 3);
-  auto makeRoom = [&](int32_t vertices) {
-    surface->reserve(surface->vertexCount() + std::min(vertices, kSurfaceVertexLimit),
-                     surface->triangleCount() + static_cast<int32_t>(last - first));
+  int32_t base = surface->vertexCount();
+  std::vector<Vertex> vertices;
+  std::vector<Triangle> triangles;
+  auto makeRoom = [&] {
+    vertices.reserve(std::min(used, kSurfaceVertexLimit - base));
+    triangles.reserve(last - first);
   };
-  makeRoom(used);
+  makeRoom();
   ++stamp_;
   for (const int32_t* t = first; t != last; ++t) {
     const Corners& corners = triangles_[*t];
     int32_t added = 0;
     for (int32_t v : corners.v) added += stamps_[v] != stamp_;
-    if (surface->vertexCount() + added > kSurfaceVertexLimit) {
+    if (base + static_cast<int32_t>(vertices.size()) + added > kSurfaceVertexLimit) {
+      surface->append(std::move(vertices), std::move(triangles));
       surface = &mesh.createSurface(brush);
-      makeRoom(used);
+      base = 0;
+      vertices = {}, triangles = {};
+      makeRoom();
       ++stamp_;
     }
-    int32_t corner[3];
+    Triangle triangle;
     for (int c = 0; c < 3; ++c) {
       const int32_t v = corners.v[c];
       if (stamps_[v] != stamp_) {
-        copies_[v] = surface->addVertex(vertices_[v]);
+        copies_[v] = base + static_cast<int32_t>(vertices.size());
+        vertices.push_back(vertices_[v]);
         stamps_[v] = stamp_;
       }
-      corner[c] = copies_[v];
+      triangle.v[c] = static_cast<uint16_t>(copies_[v]);
     }
-    surface->addTriangle(corner[0], corner[1], corner[2]);
+    triangles.push_back(triangle);
   }
+  surface->append(std::move(vertices), std::move(triangles));
 }
 
 }  // namespace vx
