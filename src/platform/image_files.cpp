@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <span>
 #include <vector>
 
 #include "platform/canvas.h"
+#include "platform/native_file.h"
 
 namespace vx {
 
@@ -18,7 +20,7 @@ namespace {
 // The file's bytes, read through FreeImage's IO hooks. Reads that find the
 // data exhausted are counted: that is how a truncated file shows itself.
 struct FileBytes {
-  std::vector<uint8_t> data;
+  std::span<const uint8_t> data;
   long position = 0;
   int shortReads = 0;  // fewer bytes than asked for
   int emptyReads = 0;  // nothing left at all
@@ -53,21 +55,7 @@ struct FileBytes {
   static long DLL_CALLCONV tell(fi_handle handle) { return static_cast<FileBytes*>(handle)->position; }
 };
 
-constexpr long kMaxFileBytes = 256L << 20;
-
-bool readFile(const std::string& file, std::vector<uint8_t>& data) {
-  std::FILE* in = std::fopen(file.c_str(), "rb");
-  if (!in) return false;
-  bool ok = std::fseek(in, 0, SEEK_END) == 0;
-  const long size = ok ? std::ftell(in) : -1;
-  ok = ok && size >= 0 && size <= kMaxFileBytes && std::fseek(in, 0, SEEK_SET) == 0;
-  if (ok) {
-    data.resize(size_t(size));
-    ok = std::fread(data.data(), 1, data.size(), in) == data.size();
-  }
-  std::fclose(in);
-  return ok;
-}
+constexpr uint64_t kMaxFileBytes = 256 << 20;
 
 // Decoders report damaged data they have worked around through FreeImage's
 // message hook.
@@ -104,7 +92,7 @@ FREE_IMAGE_FORMAT formatOf(const std::string& file, FreeImageIO& io, FileBytes& 
 
 // A TGA file too short for the pixels its header announces. Its decoder
 // reads the whole file at once and does not always notice.
-bool truncatedTarga(const std::vector<uint8_t>& d) {
+bool truncatedTarga(std::span<const uint8_t> d) {
   if (d.size() < 18) return true;
   auto u16 = [&](size_t at) { return size_t(d[at] | (d[at + 1] << 8)); };
   const size_t pixelBytes = (size_t(d[16]) + 7) / 8;
@@ -174,8 +162,9 @@ void put32(uint8_t* p, uint32_t v) {
 
 std::shared_ptr<Surface> loadSurface(const std::string& file, int32_t flags, const SurfaceContext& context) {
   initialiseFreeImage();
-  FileBytes bytes;
-  if (!readFile(file, bytes.data)) return nullptr;
+  FileView view;
+  if (!view.open(file, kMaxFileBytes)) return nullptr;
+  FileBytes bytes{view.bytes()};
   FreeImageIO io{FileBytes::read, FileBytes::write, FileBytes::seek, FileBytes::tell};
   const FREE_IMAGE_FORMAT fif = formatOf(file, io, bytes);
   if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;
