@@ -62,7 +62,7 @@ class TextLexer {
       const uint8_t* start = p_;
       uint32_t count = 0;
       do {
-        p_ = skipSeparators(scanNumber<false>(p_, end_, nullptr), end_);
+        p_ = skipSeparators(scanNumber<void>(p_, end_, nullptr), end_);
         ++count;
       } while (p_ != end_ && startsNumber(*p_));
       if (run) *run = {start, p_, count, XNumbers::kText};

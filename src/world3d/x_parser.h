@@ -64,19 +64,31 @@ class XNumberReader {
       case XNumbers::kDoubles:
         return read<double>();
       default:
-        return nextText();
+        return nextText<double>();
     }
   }
   // The next number as a float (rounded from its double value).
   float nextFloat() {
-    if (form_ == XNumbers::kFloats && left_ != 0) {
+    if ((form_ == XNumbers::kFloats || form_ == XNumbers::kText) && left_ != 0) {
       --left_, --remaining_;
-      return read<float>();
+      return form_ == XNumbers::kFloats ? read<float>() : nextText<float>();
     }
     return static_cast<float>(next());
   }
   // The next number when it is a whole number below 2^31, else -1.
   int32_t nextIndex() {
+    if (form_ == XNumbers::kText && left_ != 0) {
+      // Up to nine plain digits are the index they spell.
+      const uint8_t* p = x_text::skipSeparators(p_, end_);
+      const uint8_t* q = p;
+      uint32_t value = 0;
+      while (q != end_ && q - p < 9 && *q >= '0' && *q <= '9') value = value * 10 + (*q++ - '0');
+      if (q != p && (q == end_ || !((*q >= '0' && *q <= '9') || *q == '.' || *q == 'e' || *q == 'E'))) {
+        --left_, --remaining_;
+        p_ = q;
+        return static_cast<int32_t>(value);
+      }
+    }
     if (form_ == XNumbers::kIntegers && left_ != 0) {
       --left_, --remaining_;
       const uint32_t value = read<uint32_t>();
@@ -105,9 +117,10 @@ class XNumberReader {
     p_ += sizeof value;
     return value;
   }
-  double nextText() {
-    double value;
-    p_ = x_text::scanNumber<true>(x_text::skipSeparators(p_, end_), end_, &value);
+  template <typename Value>
+  Value nextText() {
+    Value value;
+    p_ = x_text::scanNumber(x_text::skipSeparators(p_, end_), end_, &value);
     return value;
   }
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace vx {
 
@@ -35,11 +36,13 @@ inline const uint8_t* skipSeparators(const uint8_t* p, const uint8_t* end) {
 
 // A decimal number with optional sign, fraction and exponent starting at
 // p; what is not a number reads as 0 and is passed over by one character at
-// least. Returns where it ends; with kValue its value goes to *value. Up to
-// 19 significant digits count; the first nine are gathered in 32 bits,
-// which this 32-bit target multiplies much faster than 64.
-template <bool kValue>
-const uint8_t* scanNumber(const uint8_t* p, const uint8_t* end, double* value) {
+// least. Returns where it ends; a value type other than void receives its
+// value: the double nearest to it, or for float that double rounded to
+// float. Up to 19 significant digits count; the first nine are gathered in
+// 32 bits, which this 32-bit target multiplies much faster than 64.
+template <typename Value>
+const uint8_t* scanNumber(const uint8_t* p, const uint8_t* end, Value* value) {
+  constexpr bool kValue = !std::is_void_v<Value>;
   const uint8_t* start = p;
   bool negative = false;
   if (*p == '-' || *p == '+') negative = *p++ == '-';
@@ -78,6 +81,18 @@ const uint8_t* scanNumber(const uint8_t* p, const uint8_t* end, double* value) {
     }
   }
   if (p == start) ++p;
+  if constexpr (std::is_same_v<Value, float>) {
+    // Seven digits and a power of ten up to 1e10 are exact floats, and a
+    // double holds more than twice a float's digits: the float quotient or
+    // product is the double one rounded to float.
+    if (digits <= 7 && exponent >= -10 && exponent <= 10) {
+      float v = static_cast<float>(static_cast<int32_t>(small));
+      const float power = static_cast<float>(kPowersOfTen[exponent < 0 ? -exponent : exponent]);
+      if (v != 0) v = exponent < 0 ? v / power : v * power;
+      *value = negative ? -v : v;
+      return p;
+    }
+  }
   if constexpr (kValue) {
     double v = digits <= 9 ? static_cast<double>(static_cast<int32_t>(small)) : static_cast<double>(wide);
     if (v != 0) {
@@ -88,7 +103,7 @@ const uint8_t* scanNumber(const uint8_t* p, const uint8_t* end, double* value) {
       else
         v *= std::pow(10.0, exponent);
     }
-    *value = negative ? -v : v;
+    *value = static_cast<Value>(negative ? -v : v);
   }
   return p;
 }
