@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -174,6 +175,32 @@ TEST_F(ForeignModels, AnXSceneLoadsAlikeFromTextBinaryDoubleAndCompressedFiles) 
   EXPECT_TRUE(near(arm.localPosition(), {0, 3, 0}));
   EXPECT_TRUE(near(body.localPosition(), {4, 0, 0}));
   EXPECT_TRUE(near(vx::matrixFromQuat(body.localRotation()) * Vector{1, 0, 0}, {0, 1, 0}, 1e-4f));
+}
+
+// Text numbers read as the float nearest their value, however they are
+// spelled, and whole numbers in any spelling name vertices.
+TEST_F(ForeignModels, TextNumbersReadAsTheFloatNearestTheirValue) {
+  const std::vector<std::string> values = {
+      "0.1",      "0.7",        "-0.032702",  "1e-7",  "123456.7",          "16777217",
+      "1.0000001", "9.999999",  "12345678.9", "-0",    "1.5e3",             "2.5E-3",
+      "1058.757", "4.0000005",  "3.999999e-5", "1e10", "0.000000059604645", "653.9907"};
+  XWriter x(XWriter::kText);
+  x.open("Mesh", "Numbers").text("6;\n");
+  for (size_t n = 0; n < values.size(); n += 3)
+    x.text(values[n] + ";" + values[n + 1] + ";" + values[n + 2] + (n + 3 < values.size() ? ";,\n" : ";;\n"));
+  x.text("3;\n3;-0,+1,2.0;,\n3;3e0,0004,5;,\n3;1.5,0,1;;\n").close();
+  std::unique_ptr<Object> root = vx::readX(load(), x.bytes());
+  ASSERT_TRUE(root);
+  const Mesh& mesh = *root->getModel()->getMesh();
+  ASSERT_EQ(mesh.surfaces().size(), 1u);
+  const vx::MeshSurface& s = *mesh.surfaces()[0];
+  EXPECT_EQ(s.triangleCount(), 2);  // the face naming vertex 1.5 is dropped
+  ASSERT_EQ(s.vertexCount(), 6);
+  for (size_t n = 0; n < values.size(); ++n) {
+    const vx::Vertex& v = s.vertices()[n / 3];
+    const float read = n % 3 == 0 ? v.x : n % 3 == 1 ? v.y : v.z;
+    EXPECT_EQ(read, static_cast<float>(std::strtod(values[n].c_str(), nullptr))) << values[n];
+  }
 }
 
 TEST_F(ForeignModels, LoadFlagsAndLoaderMatricesShapeWhatLoads) {
