@@ -127,25 +127,37 @@ bool damaged(FREE_IMAGE_FORMAT fif, const FileBytes& bytes, int messages) {
   return fif != FIF_JPEG && fif != FIF_TARGA && bytes.shortReads;
 }
 
+// A pixel's alpha byte as the flags ask (ARGB; the image's own alpha
+// aside).
+uint32_t withAlpha(uint32_t argb, int32_t flags) {
+  const uint32_t rgb = argb & 0xFFFFFF;
+  if (!(flags & kCanvasAlpha)) return rgb | 0xFF000000u;
+  if (flags & kCanvasMasked) return rgb | (rgb ? 0xFF000000u : 0);
+  const uint32_t brightness = (((rgb >> 16) & 0xFF) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF)) / 3;
+  return (flags & kCanvasColor ? rgb : 0xFFFFFFu) | (brightness << 24);
+}
+
 // The alpha byte of every 32-bit pixel (ARGB in memory order B, G, R, A).
 void prepareAlpha(Surface& image, int32_t flags, bool imageHasAlpha) {
   const bool alpha = flags & kCanvasAlpha;
   if (alpha && !(flags & kCanvasMasked) && imageHasAlpha) return;
   for (int y = 0; y < image.height(); ++y) {
     uint8_t* p = image.row(y);
-    for (int x = 0; x < image.width(); ++x, p += 4) {
-      uint32_t argb = loadPixel32(p);
-      const uint32_t rgb = argb & 0xFFFFFF;
-      if (!alpha) {
-        argb = rgb | 0xFF000000u;
-      } else if (flags & kCanvasMasked) {
-        argb = rgb | (rgb ? 0xFF000000u : 0);
-      } else {
-        const uint32_t brightness = (((rgb >> 16) & 0xFF) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF)) / 3;
-        argb = (flags & kCanvasColor ? rgb : 0xFFFFFFu) | (brightness << 24);
-      }
-      storePixel32(p, argb);
-    }
+    for (int x = 0; x < image.width(); ++x, p += 4) storePixel32(p, withAlpha(loadPixel32(p), flags));
+  }
+}
+
+// A 24-bit image (bytes B, G, R, rows from the bottom) into a surface of
+// its size in one pass a row: the rows turned upright, the pixels given
+// their alpha and converted to the surface's format.
+void copyUpright24(FIBITMAP* dib, Surface& destination, int32_t flags) {
+  const int width = destination.width(), height = destination.height();
+  std::vector<uint32_t> row(width);
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* p = FreeImage_GetScanLine(dib, height - 1 - y);
+    for (int x = 0; x < width; ++x, p += 3) row[x] = withAlpha(p[0] | (p[1] << 8) | (uint32_t(p[2]) << 16), flags);
+    convertRow(PixelFormat::argb8888(), reinterpret_cast<const uint8_t*>(row.data()), destination.format(),
+               destination.row(y), width);
   }
 }
 
@@ -173,6 +185,14 @@ std::shared_ptr<Surface> loadSurface(const std::string& file, int32_t flags, con
   bitmaps.loaded = FreeImage_LoadFromHandle(fif, &io, &bytes, 0);
   if (!bitmaps.loaded || damaged(fif, bytes, messagesSeen - messagesBefore)) return nullptr;
   const bool imageHasAlpha = FreeImage_GetBPP(bitmaps.loaded) == 32 || FreeImage_IsTransparent(bitmaps.loaded);
+  const int width = int(FreeImage_GetWidth(bitmaps.loaded)), height = int(FreeImage_GetHeight(bitmaps.loaded));
+  std::shared_ptr<Surface> destination = createSurface(width, height, flags, context);
+  if (!destination) return nullptr;
+  if (FreeImage_GetImageType(bitmaps.loaded) == FIT_BITMAP && FreeImage_GetBPP(bitmaps.loaded) == 24 &&
+      !imageHasAlpha && destination->width() == width && destination->height() == height) {
+    copyUpright24(bitmaps.loaded, *destination, flags);
+    return destination;
+  }
   bitmaps.converted = FreeImage_ConvertTo32Bits(bitmaps.loaded);
   if (!bitmaps.converted) bitmaps.converted = bitmaps.loaded;
   // Only 32-bit pixels can be read as such: a bitmap that could not be
@@ -185,8 +205,6 @@ std::shared_ptr<Surface> loadSurface(const std::string& file, int32_t flags, con
                     int(FreeImage_GetHeight(dib)), PixelFormat::argb8888());
   if (!image) return nullptr;
   prepareAlpha(*image, flags, imageHasAlpha);
-  std::shared_ptr<Surface> destination = createSurface(image->width(), image->height(), flags, context);
-  if (!destination) return nullptr;
   // Turned upright: the image's rows go up from the bottom.
   stretchCopy(*destination, 0, 0, destination->width(), destination->height(), *image, 0, image->height() - 1,
               image->width(), -image->height());
