@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "best_rate.h"
+#include "language/runtime_string.h"
 #include "platform/graphics_device.h"
 #include "registered.h"
-#include "language/runtime_string.h"
 #include "world3d/vexel3d_module.h"
 #include "x_writer.h"
 
@@ -43,7 +43,8 @@ struct Grid {
       for (int x = 0; x < kSide; ++x) {
         const double height = std::sin(x * 0.1) * std::cos(y * 0.1);
         positions.insert(positions.end(), {x * 0.5, height, y * 0.5});
-        const double nx = -0.2 * std::cos(x * 0.1) * std::cos(y * 0.1), nz = 0.2 * std::sin(x * 0.1) * std::sin(y * 0.1);
+        const double nx = -0.2 * std::cos(x * 0.1) * std::cos(y * 0.1),
+                     nz = 0.2 * std::sin(x * 0.1) * std::sin(y * 0.1);
         const double size = std::sqrt(nx * nx + 1 + nz * nz);
         normals.insert(normals.end(), {nx / size, 1 / size, nz / size});
         coords.insert(coords.end(), {x / (kSide - 1.0), y / (kSide - 1.0)});
@@ -78,7 +79,8 @@ class MeshRecords {
     const size_t count = corners.size() / 3;
     if (!text_) {
       std::vector<uint32_t> list{static_cast<uint32_t>(count)};
-      for (size_t f = 0; f < count; ++f) list.insert(list.end(), {3, corners[3 * f], corners[3 * f + 1], corners[3 * f + 2]});
+      for (size_t f = 0; f < count; ++f)
+        list.insert(list.end(), {3, corners[3 * f], corners[3 * f + 1], corners[3 * f + 2]});
       return void(x_.ints(list));
     }
     this->count(count);
@@ -101,7 +103,8 @@ class MeshRecords {
   void floats(const std::vector<double>& values, char separator, const std::string& closing) {
     if (!text_) return void(x_.floats(values));
     std::string text;
-    for (size_t n = 0; n < values.size(); ++n) text += fixed(values[n]) + (n + 1 < values.size() ? std::string(1, separator) : "");
+    for (size_t n = 0; n < values.size(); ++n)
+      text += fixed(values[n]) + (n + 1 < values.size() ? std::string(1, separator) : "");
     line(text + closing);
   }
 

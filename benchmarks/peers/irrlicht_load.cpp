@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
         if (mesh) scene->getMeshCache()->removeMesh(mesh);
         driver->removeAllTextures();
       }
-      best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+      best =
+          std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     if (!loaded) {
       std::fprintf(stderr, "%s does not load\n", file);

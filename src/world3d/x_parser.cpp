@@ -79,7 +79,9 @@ class TextLexer {
   }
 
  private:
-  static bool isNameChar(uint8_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80; }
+  static bool isNameChar(uint8_t c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
+  }
 
   const uint8_t* p_;
   const uint8_t* end_;

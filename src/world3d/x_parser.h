@@ -95,7 +95,8 @@ class XNumberReader {
       return value < 0x80000000u ? static_cast<int32_t>(value) : -1;
     }
     const double value = next();
-    return value >= 0 && value < 2147483648.0 && value == static_cast<int32_t>(value) ? static_cast<int32_t>(value) : -1;
+    const bool whole = value >= 0 && value < 2147483648.0 && value == static_cast<int32_t>(value);
+    return whole ? static_cast<int32_t>(value) : -1;
   }
 
  private:

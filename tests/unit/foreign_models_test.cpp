@@ -310,7 +310,8 @@ TEST_F(ForeignModels, The3DSLoaderMatrixSwapsYAndZUntilItIsReplaced) {
   std::vector<uint8_t> notMain = room().bytes;
   notMain[0] = 0x4E;
   EXPECT_FALSE(vx::read3DS(load(), notMain));
-  EXPECT_FALSE(vx::readX(load(), std::vector<uint8_t>{'x', 'o', 'f', ' ', '0', '3', '0', '3', 'z', 'i', 'p', ' ', '0', '0', '3', '2'}));
+  EXPECT_FALSE(vx::readX(
+      load(), std::vector<uint8_t>{'x', 'o', 'f', ' ', '0', '3', '0', '3', 'z', 'i', 'p', ' ', '0', '0', '3', '2'}));
 }
 
 namespace {
