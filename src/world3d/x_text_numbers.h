@@ -20,14 +20,25 @@ inline constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  
                                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// What each byte can be, looked up rather than compared for.
+enum CharClass : uint8_t { kSeparator = 1, kNumberStart = 2 };
+inline constexpr std::array<uint8_t, 256> kCharClasses = [] {
+  std::array<uint8_t, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    if (c <= ' ' || c == ',' || c == ';') classes[c] |= kSeparator;
+    if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.') classes[c] |= kNumberStart;
+  }
+  return classes;
+}();
+
 inline bool isDigit(const uint8_t* p, const uint8_t* end) { return p != end && *p >= '0' && *p <= '9'; }
-inline bool startsNumber(uint8_t c) { return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.'; }
+inline bool startsNumber(uint8_t c) { return kCharClasses[c] & kNumberStart; }
 
 // Passes white space, separators (";" and ",") and comments ("//" and "#"
 // to the end of the line).
 inline const uint8_t* skipSeparators(const uint8_t* p, const uint8_t* end) {
   for (;;) {
-    while (p != end && (*p <= ' ' || *p == ',' || *p == ';')) ++p;
+    while (p != end && (kCharClasses[*p] & kSeparator)) ++p;
     if (p == end || !(*p == '#' || (*p == '/' && p + 1 != end && p[1] == '/'))) return p;
     const void* eol = std::memchr(p, '\n', end - p);
     p = eol ? static_cast<const uint8_t*>(eol) : end;
