@@ -21,6 +21,7 @@
 #include "engine3d/mesh.h"
 #include "engine3d/world.h"
 #include "platform/canvas.h"
+#include "platform/native_file.h"
 #include "runtime/registry.h"
 #include "runtime/runtime_modules.h"
 #include "v3d_writer.h"
@@ -165,12 +166,7 @@ void skinnedMeshes(const Commands& c, const std::string& dir) {
 void loading(const Commands& c, const std::string& dir) {
   const std::string large = dir + "/large.v3d";
   largeGrid().save(large);
-  const double read = milliseconds(
-      [&] {
-        std::vector<uint8_t> bytes;
-        vx::readFileBytes(large, bytes);
-      },
-      10);
+  const double read = milliseconds([&] { vx::readNativeFile(large); }, 10);
   const double load = milliseconds([&] { c.freeEntity(c.loadAnimMesh(vx::newString(large), 0)); }, 10);
   std::printf("(b) LoadAnimMesh of 100000 triangles  %8.2f ms   reading the file %6.2f ms   %.1f times (target < 10)\n",
               load, read, load / read);

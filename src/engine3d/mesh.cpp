@@ -83,7 +83,15 @@ void Mesh::paint(const Brush& brush) {
 void Mesh::add(const Mesh& other) {
   if (sharesGeometry(other)) return;
   for (const auto& source : other.surfaces()) {
-    MeshSurface* dest = findSurface(source->brush());
+    // The first surface of an equal brush that 16-bit indices still reach
+    // with the source's vertices added.
+    MeshSurface* dest = nullptr;
+    for (const auto& surface : data_->surfaces)
+      if (surface->brush() == source->brush() &&
+          surface->vertexCount() + source->vertexCount() <= kSurfaceVertexLimit) {
+        dest = surface.get();
+        break;
+      }
     if (!dest) dest = &createSurface(source->brush());
     const int32_t offset = dest->vertexCount();
     for (const Triangle& t : source->triangles()) dest->addTriangle(t.v[0] + offset, t.v[1] + offset, t.v[2] + offset);

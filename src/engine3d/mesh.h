@@ -85,8 +85,9 @@ class Mesh : public Model {
   void fit(Vector corner, Vector size, bool uniform);
   void flip();
   void paint(const Brush& brush);
-  // Appends the other mesh's surfaces, into a surface of an equal brush
-  // where there is one. Nothing happens for a mesh sharing this geometry.
+  // Appends the other mesh's surfaces, each into the first surface of an
+  // equal brush that stays within what its indices reach, else into a new
+  // one. Nothing happens for a mesh sharing this geometry.
   void add(const Mesh& other);
   // False when the geometry did not change since the normals were last
   // made.

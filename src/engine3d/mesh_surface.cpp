@@ -22,10 +22,9 @@ bool samePlace(Vector a, Vector b) {
          std::fabs(a.z - b.z) <= kSamePlace;
 }
 
-// A vertex (face zero) or a triangle's corner (vertex -1) at a position.
-struct Corner {
+// A vertex by its position, for sorting.
+struct Placed {
   Vector position;
-  Vector face;
   int32_t vertex;
 };
 
@@ -62,6 +61,17 @@ int32_t MeshSurface::addTriangle(int32_t v0, int32_t v1, int32_t v2) {
     highestIndex_ = std::max(highestIndex_, index >= 0 && index < kSurfaceVertexLimit ? index : INT32_MAX);
   geometryChanged();
   return triangleCount() - 1;
+}
+
+void MeshSurface::append(std::vector<Vertex>&& vertices, std::vector<Triangle>&& triangles) {
+  if (vertices_.empty()) vertices_ = std::move(vertices);
+  else vertices_.insert(vertices_.end(), vertices.begin(), vertices.end());
+  const int32_t firstTriangle = triangleCount();
+  if (triangles_.empty()) triangles_ = std::move(triangles);
+  else triangles_.insert(triangles_.end(), triangles.begin(), triangles.end());
+  for (int32_t t = firstTriangle; t < triangleCount(); ++t)
+    for (uint16_t index : triangles_[t].v) highestIndex_ = std::max<int32_t>(highestIndex_, index);
+  geometryChanged();
 }
 
 void MeshSurface::setCoords(int32_t index, Vector position) {
@@ -123,39 +133,54 @@ void MeshSurface::flip() {
   geometryChanged();
 }
 
-// Every vertex and every corner of a face is sorted by position (x, then
-// y, then z); a run of entries within 1e-6 of the run's first position on
-// every axis is one place, whose vertices get the normalised sum of its
-// corners' faces (zero where no face touches it).
+// The vertices are sorted by position (x, then y, then z); a run of them
+// within 1e-6 of the run's first position on every axis is one place. Each
+// face's unit normal is added to the places of its three corners, and each
+// vertex gets the normalised sum of its place (zero where no face touches
+// it). A position with a coordinate that is not finite is no other
+// vertex's place, and no face's: its vertex keeps a zero normal.
 void MeshSurface::updateNormals() {
-  static thread_local std::vector<Corner> corners;
-  corners.clear();
-  for (int32_t i = 0; i < vertexCount(); ++i) corners.push_back({vertices_[i].position(), {}, i});
+  static thread_local std::vector<Placed> placed;
+  static thread_local std::vector<int32_t> places;
+  static thread_local std::vector<Vector> sums;
+  const int32_t count = vertexCount();
+  placed.clear();
+  // Not-a-number coordinates sort as minus infinity, so that the order
+  // stays strict.
+  auto key = [](float v) { return v == v ? v : -std::numeric_limits<float>::infinity(); };
+  for (int32_t i = 0; i < count; ++i) {
+    const Vertex& v = vertices_[i];
+    placed.push_back({{key(v.x), key(v.y), key(v.z)}, i});
+  }
+  std::sort(placed.begin(), placed.end(), [](const Placed& p, const Placed& q) {
+    if (p.position.x != q.position.x) return p.position.x < q.position.x;
+    if (p.position.y != q.position.y) return p.position.y < q.position.y;
+    return p.position.z < q.position.z;
+  });
+  places.assign(count, -1);
+  sums.clear();
+  for (int32_t first = 0, end; first < count; first = end) {
+    const Vector at = vertices_[placed[first].vertex].position();
+    end = first + 1;
+    if (!std::isfinite(at.x) || !std::isfinite(at.y) || !std::isfinite(at.z)) continue;
+    while (end < count && samePlace(vertices_[placed[end].vertex].position(), at)) ++end;
+    for (int32_t i = first; i < end; ++i) places[placed[i].vertex] = static_cast<int32_t>(sums.size());
+    sums.push_back({});
+  }
   for (const Triangle& t : triangles_) {
-    if (t.v[0] >= vertices_.size() || t.v[1] >= vertices_.size() || t.v[2] >= vertices_.size()) continue;
+    if (t.v[0] >= count || t.v[1] >= count || t.v[2] >= count) continue;
     const Vector a = vertices_[t.v[0]].position(), b = vertices_[t.v[1]].position(),
                  c = vertices_[t.v[2]].position();
     const Vector face = cross(b - a, c - a);
     const float size = length(face);
     if (size <= 1e-6f) continue;
-    for (Vector corner : {a, b, c}) corners.push_back({corner, face / size, -1});
+    const Vector unit = face / size;
+    for (uint16_t v : t.v)
+      if (places[v] >= 0) sums[places[v]] += unit;
   }
-  // Not-a-number coordinates sort as minus infinity, so that the order
-  // stays strict; such a vertex is a place of its own.
-  auto key = [](float v) { return v == v ? v : -std::numeric_limits<float>::infinity(); };
-  std::sort(corners.begin(), corners.end(), [&key](const Corner& p, const Corner& q) {
-    if (key(p.position.x) != key(q.position.x)) return key(p.position.x) < key(q.position.x);
-    if (key(p.position.y) != key(q.position.y)) return key(p.position.y) < key(q.position.y);
-    return key(p.position.z) < key(q.position.z);
-  });
-  for (size_t first = 0, end; first < corners.size(); first = end) {
-    Vector sum = corners[first].face;
-    for (end = first + 1; end < corners.size() && samePlace(corners[end].position, corners[first].position); ++end)
-      sum += corners[end].face;
-    // A place no face touches keeps a zero normal rather than 0 / 0.
-    const Vector normal = sum == Vector{} ? sum : normalise(sum);
-    for (size_t i = first; i < end; ++i)
-      if (corners[i].vertex >= 0) vertices_[corners[i].vertex].setNormal(normal);
+  for (int32_t i = 0; i < count; ++i) {
+    const Vector sum = places[i] >= 0 ? sums[places[i]] : Vector{};
+    vertices_[i].setNormal(sum == Vector{} ? sum : normalise(sum));
   }
   verticesChanged(0);
 }

@@ -79,12 +79,10 @@ class MeshSurface {
   int32_t addVertex(Vector position, float u, float v);
   int32_t addVertex(const Vertex& vertex);
   int32_t addTriangle(int32_t v0, int32_t v1, int32_t v2);
-  // Room for so many vertices and triangles in all, made at once (for
-  // loaders that know how many are coming).
-  void reserve(int32_t vertices, int32_t triangles) {
-    vertices_.reserve(vertices);
-    triangles_.reserve(triangles);
-  }
+  // Appends what a loader built, taking its storage when the surface has
+  // none yet; the triangles name vertices by their numbers in the surface
+  // after the append.
+  void append(std::vector<Vertex>&& vertices, std::vector<Triangle>&& triangles);
   void setCoords(int32_t index, Vector position);
   void setNormal(int32_t index, Vector normal);
   void setColor(int32_t index, uint32_t argb);

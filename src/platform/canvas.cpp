@@ -31,8 +31,15 @@ Canvas::Canvas(GraphicsDevice* graphics, std::shared_ptr<Surface> surface, int32
   setClsColor(0xFF000000);
   setMask(0);
   if (flags_ & kCanvasTexture) {
-    for (Surface* f : faces_) buildMipmaps(*f);
-    mipmapModCount_ = modCount();
+    // One image's lower levels are made when it is first taken to draw
+    // with (a texture may never be drawn); a cube map's now, since later
+    // only the face drawn on is brought up to date.
+    if (face_ == kFirstCubeFace) {
+      for (Surface* f : faces_) buildMipmaps(*f);
+      mipmapModCount_ = modCount();
+    } else {
+      mipmapModCount_ = modCount() - 1;
+    }
   }
 }
 

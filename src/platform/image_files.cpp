@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <span>
 #include <vector>
 
 #include "platform/canvas.h"
+#include "platform/native_file.h"
 
 namespace vx {
 
@@ -18,7 +20,7 @@ namespace {
 // The file's bytes, read through FreeImage's IO hooks. Reads that find the
 // data exhausted are counted: that is how a truncated file shows itself.
 struct FileBytes {
-  std::vector<uint8_t> data;
+  std::span<const uint8_t> data;
   long position = 0;
   int shortReads = 0;  // fewer bytes than asked for
   int emptyReads = 0;  // nothing left at all
@@ -53,21 +55,7 @@ struct FileBytes {
   static long DLL_CALLCONV tell(fi_handle handle) { return static_cast<FileBytes*>(handle)->position; }
 };
 
-constexpr long kMaxFileBytes = 256L << 20;
-
-bool readFile(const std::string& file, std::vector<uint8_t>& data) {
-  std::FILE* in = std::fopen(file.c_str(), "rb");
-  if (!in) return false;
-  bool ok = std::fseek(in, 0, SEEK_END) == 0;
-  const long size = ok ? std::ftell(in) : -1;
-  ok = ok && size >= 0 && size <= kMaxFileBytes && std::fseek(in, 0, SEEK_SET) == 0;
-  if (ok) {
-    data.resize(size_t(size));
-    ok = std::fread(data.data(), 1, data.size(), in) == data.size();
-  }
-  std::fclose(in);
-  return ok;
-}
+constexpr uint64_t kMaxFileBytes = 256 << 20;
 
 // Decoders report damaged data they have worked around through FreeImage's
 // message hook.
@@ -104,7 +92,7 @@ FREE_IMAGE_FORMAT formatOf(const std::string& file, FreeImageIO& io, FileBytes& 
 
 // A TGA file too short for the pixels its header announces. Its decoder
 // reads the whole file at once and does not always notice.
-bool truncatedTarga(const std::vector<uint8_t>& d) {
+bool truncatedTarga(std::span<const uint8_t> d) {
   if (d.size() < 18) return true;
   auto u16 = [&](size_t at) { return size_t(d[at] | (d[at + 1] << 8)); };
   const size_t pixelBytes = (size_t(d[16]) + 7) / 8;
@@ -139,25 +127,37 @@ bool damaged(FREE_IMAGE_FORMAT fif, const FileBytes& bytes, int messages) {
   return fif != FIF_JPEG && fif != FIF_TARGA && bytes.shortReads;
 }
 
+// A pixel's alpha byte as the flags ask (ARGB; the image's own alpha
+// aside).
+uint32_t withAlpha(uint32_t argb, int32_t flags) {
+  const uint32_t rgb = argb & 0xFFFFFF;
+  if (!(flags & kCanvasAlpha)) return rgb | 0xFF000000u;
+  if (flags & kCanvasMasked) return rgb | (rgb ? 0xFF000000u : 0);
+  const uint32_t brightness = (((rgb >> 16) & 0xFF) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF)) / 3;
+  return (flags & kCanvasColor ? rgb : 0xFFFFFFu) | (brightness << 24);
+}
+
 // The alpha byte of every 32-bit pixel (ARGB in memory order B, G, R, A).
 void prepareAlpha(Surface& image, int32_t flags, bool imageHasAlpha) {
   const bool alpha = flags & kCanvasAlpha;
   if (alpha && !(flags & kCanvasMasked) && imageHasAlpha) return;
   for (int y = 0; y < image.height(); ++y) {
     uint8_t* p = image.row(y);
-    for (int x = 0; x < image.width(); ++x, p += 4) {
-      uint32_t argb = loadPixel32(p);
-      const uint32_t rgb = argb & 0xFFFFFF;
-      if (!alpha) {
-        argb = rgb | 0xFF000000u;
-      } else if (flags & kCanvasMasked) {
-        argb = rgb | (rgb ? 0xFF000000u : 0);
-      } else {
-        const uint32_t brightness = (((rgb >> 16) & 0xFF) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF)) / 3;
-        argb = (flags & kCanvasColor ? rgb : 0xFFFFFFu) | (brightness << 24);
-      }
-      storePixel32(p, argb);
-    }
+    for (int x = 0; x < image.width(); ++x, p += 4) storePixel32(p, withAlpha(loadPixel32(p), flags));
+  }
+}
+
+// A 24-bit image (bytes B, G, R, rows from the bottom) into a surface of
+// its size in one pass a row: the rows turned upright, the pixels given
+// their alpha and converted to the surface's format.
+void copyUpright24(FIBITMAP* dib, Surface& destination, int32_t flags) {
+  const int width = destination.width(), height = destination.height();
+  std::vector<uint32_t> row(width);
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* p = FreeImage_GetScanLine(dib, height - 1 - y);
+    for (int x = 0; x < width; ++x, p += 3) row[x] = withAlpha(p[0] | (p[1] << 8) | (uint32_t(p[2]) << 16), flags);
+    convertRow(PixelFormat::argb8888(), reinterpret_cast<const uint8_t*>(row.data()), destination.format(),
+               destination.row(y), width);
   }
 }
 
@@ -174,8 +174,9 @@ void put32(uint8_t* p, uint32_t v) {
 
 std::shared_ptr<Surface> loadSurface(const std::string& file, int32_t flags, const SurfaceContext& context) {
   initialiseFreeImage();
-  FileBytes bytes;
-  if (!readFile(file, bytes.data)) return nullptr;
+  FileView view;
+  if (!view.open(file, kMaxFileBytes)) return nullptr;
+  FileBytes bytes{view.bytes()};
   FreeImageIO io{FileBytes::read, FileBytes::write, FileBytes::seek, FileBytes::tell};
   const FREE_IMAGE_FORMAT fif = formatOf(file, io, bytes);
   if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif)) return nullptr;
@@ -184,6 +185,14 @@ std::shared_ptr<Surface> loadSurface(const std::string& file, int32_t flags, con
   bitmaps.loaded = FreeImage_LoadFromHandle(fif, &io, &bytes, 0);
   if (!bitmaps.loaded || damaged(fif, bytes, messagesSeen - messagesBefore)) return nullptr;
   const bool imageHasAlpha = FreeImage_GetBPP(bitmaps.loaded) == 32 || FreeImage_IsTransparent(bitmaps.loaded);
+  const int width = int(FreeImage_GetWidth(bitmaps.loaded)), height = int(FreeImage_GetHeight(bitmaps.loaded));
+  std::shared_ptr<Surface> destination = createSurface(width, height, flags, context);
+  if (!destination) return nullptr;
+  if (FreeImage_GetImageType(bitmaps.loaded) == FIT_BITMAP && FreeImage_GetBPP(bitmaps.loaded) == 24 &&
+      !imageHasAlpha && destination->width() == width && destination->height() == height) {
+    copyUpright24(bitmaps.loaded, *destination, flags);
+    return destination;
+  }
   bitmaps.converted = FreeImage_ConvertTo32Bits(bitmaps.loaded);
   if (!bitmaps.converted) bitmaps.converted = bitmaps.loaded;
   // Only 32-bit pixels can be read as such: a bitmap that could not be
@@ -196,8 +205,6 @@ std::shared_ptr<Surface> loadSurface(const std::string& file, int32_t flags, con
                     int(FreeImage_GetHeight(dib)), PixelFormat::argb8888());
   if (!image) return nullptr;
   prepareAlpha(*image, flags, imageHasAlpha);
-  std::shared_ptr<Surface> destination = createSurface(image->width(), image->height(), flags, context);
-  if (!destination) return nullptr;
   // Turned upright: the image's rows go up from the bottom.
   stretchCopy(*destination, 0, 0, destination->width(), destination->height(), *image, 0, image->height() - 1,
               image->width(), -image->height());

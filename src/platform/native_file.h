@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <fstream>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,5 +20,29 @@ bool openAtEnd(const std::string& path, std::ifstream& in, std::streamoff& size,
 
 // The bytes of the file at a native path.
 std::optional<std::vector<uint8_t>> readNativeFile(const std::string& path, std::string* problem = nullptr);
+
+// The bytes of the file at a native path, read-only, for loaders that only
+// parse them: a large file is mapped from the system's file cache, so that
+// its bytes are neither copied nor cleared first, a small one is read.
+class FileView {
+ public:
+  FileView() = default;
+  ~FileView();
+  FileView(const FileView&) = delete;
+  FileView& operator=(const FileView&) = delete;
+
+  // False, and no bytes, when the file cannot be opened, is not a regular
+  // file, is larger than limit bytes or cannot be read.
+  bool open(const std::string& path, uint64_t limit);
+  std::span<const uint8_t> bytes() const { return {data_, size_}; }
+
+ private:
+  void close();
+
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  void* mapped_ = nullptr;  // the mapping data_ points into, if any
+  std::unique_ptr<uint8_t[]> read_;
+};
 
 }  // namespace vx

@@ -13,17 +13,14 @@ bool MeshBuilder::BrushOrder::operator()(const Brush& a, const Brush& b) const {
   return std::memcmp(&a.renderState(), &b.renderState(), sizeof(RenderState)) < 0;
 }
 
-int32_t MeshBuilder::addVertex(const Vertex& vertex) {
-  vertices_.push_back(vertex);
-  return vertexCount() - 1;
+int32_t MeshBuilder::group(const Brush& brush) {
+  if (last_ == groups_.end() || !(last_->first == brush))
+    last_ = groups_.try_emplace(brush, static_cast<int32_t>(groups_.size())).first;
+  return last_->second;
 }
 
 bool MeshBuilder::addTriangle(int32_t v0, int32_t v1, int32_t v2, const Brush& brush) {
-  if (!hasVertex(v0) || !hasVertex(v1) || !hasVertex(v2)) return false;
-  if (last_ == groups_.end() || !(last_->first == brush))
-    last_ = groups_.try_emplace(brush, static_cast<int32_t>(groups_.size())).first;
-  triangles_.push_back({{v0, v1, v2}, last_->second});
-  return true;
+  return hasVertex(v0) && hasVertex(v1) && hasVertex(v2) && addTriangle(v0, v1, v2, group(brush));
 }
 
 void MeshBuilder::finish(Mesh& mesh) {
@@ -43,7 +40,7 @@ void MeshBuilder::finish(Mesh& mesh) {
   for (size_t t = 0; t < triangles_.size(); ++t) order[fill[rank[triangles_[t].group]]++] = static_cast<int32_t>(t);
   for (const auto& [brush, group] : groups_) {
     const int32_t r = rank[group];
-    finishGroup(mesh, brush, order.data() + start[r], order.data() + start[r + 1]);
+    if (start[r] != start[r + 1]) finishGroup(mesh, brush, order.data() + start[r], order.data() + start[r + 1]);
   }
   vertices_.clear();
   triangles_.clear();
@@ -52,40 +49,49 @@ void MeshBuilder::finish(Mesh& mesh) {
 }
 
 void MeshBuilder::finishGroup(Mesh& mesh, const Brush& brush, const int32_t* first, const int32_t* last) {
-  // How many vertices the brush uses, so that its surface is made room for
-  // once.
+  // How many vertices the brush uses, so that its surface's share is made
+  // room for once.
   ++stamp_;
   int32_t used = 0;
   for (const int32_t* t = first; t != last; ++t)
     for (int32_t v : triangles_[*t].v)
       if (stamps_[v] != stamp_) stamps_[v] = stamp_, ++used;
+  // Built apart and handed to the surface whole.
   MeshSurface* surface = &mesh.surfaceWithRoom(brush, 3);
-  auto makeRoom = [&](int32_t vertices) {
-    surface->reserve(surface->vertexCount() + std::min(vertices, kSurfaceVertexLimit),
-                     surface->triangleCount() + static_cast<int32_t>(last - first));
+  int32_t base = surface->vertexCount();
+  std::vector<Vertex> vertices;
+  std::vector<Triangle> triangles;
+  auto makeRoom = [&] {
+    vertices.reserve(std::min(used, kSurfaceVertexLimit - base));
+    triangles.reserve(last - first);
   };
-  makeRoom(used);
+  makeRoom();
   ++stamp_;
   for (const int32_t* t = first; t != last; ++t) {
     const Corners& corners = triangles_[*t];
     int32_t added = 0;
     for (int32_t v : corners.v) added += stamps_[v] != stamp_;
-    if (surface->vertexCount() + added > kSurfaceVertexLimit) {
+    if (base + static_cast<int32_t>(vertices.size()) + added > kSurfaceVertexLimit) {
+      surface->append(std::move(vertices), std::move(triangles));
       surface = &mesh.createSurface(brush);
-      makeRoom(used);
+      base = 0;
+      vertices = {}, triangles = {};
+      makeRoom();
       ++stamp_;
     }
-    int32_t corner[3];
+    Triangle triangle;
     for (int c = 0; c < 3; ++c) {
       const int32_t v = corners.v[c];
       if (stamps_[v] != stamp_) {
-        copies_[v] = surface->addVertex(vertices_[v]);
+        copies_[v] = base + static_cast<int32_t>(vertices.size());
+        vertices.push_back(vertices_[v]);
         stamps_[v] = stamp_;
       }
-      corner[c] = copies_[v];
+      triangle.v[c] = static_cast<uint16_t>(copies_[v]);
     }
-    surface->addTriangle(corner[0], corner[1], corner[2]);
+    triangles.push_back(triangle);
   }
+  surface->append(std::move(vertices), std::move(triangles));
 }
 
 }  // namespace vx

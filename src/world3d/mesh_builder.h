@@ -17,14 +17,25 @@ namespace vx {
 
 class MeshBuilder {
  public:
-  int32_t addVertex(const Vertex& vertex);
+  int32_t addVertex(const Vertex& vertex) {
+    vertices_.push_back(vertex);
+    return vertexCount() - 1;
+  }
   int32_t vertexCount() const { return static_cast<int32_t>(vertices_.size()); }
   // The vertex of a number below vertexCount().
   Vertex& vertex(int32_t index) { return vertices_[index]; }
   bool hasVertex(int32_t index) const { return index >= 0 && index < vertexCount(); }
-  // A triangle of three vertex numbers drawn with brush; false, and nothing
-  // added, when a number is not a vertex's.
+  // The number that stands for brush in addTriangle, the same for equal
+  // brushes. A brush no triangle is added with makes no surface.
+  int32_t group(const Brush& brush);
+  // A triangle of three vertex numbers drawn with brush, or with the brush
+  // of a group; false, and nothing added, when a number is not a vertex's.
   bool addTriangle(int32_t v0, int32_t v1, int32_t v2, const Brush& brush);
+  bool addTriangle(int32_t v0, int32_t v1, int32_t v2, int32_t group) {
+    if (!hasVertex(v0) || !hasVertex(v1) || !hasVertex(v2)) return false;
+    triangles_.push_back({{v0, v1, v2}, group});
+    return true;
+  }
   // Room for so many more vertices, triangles.
   void reserve(size_t vertices, size_t triangles) {
     vertices_.reserve(vertices_.size() + vertices);

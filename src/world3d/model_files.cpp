@@ -1,9 +1,5 @@
 #include "world3d/model_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "engine3d/lower_case.h"
 #include "engine3d/texture_cache.h"
 #include "platform/file_system.h"
@@ -24,10 +20,6 @@ constexpr struct {
     {"x", loadX},
     {"3ds", load3DS},
 };
-
-// Larger files cannot be held whole in a 32-bit process beside everything
-// else: they are not read.
-constexpr off_t kLargestFile = 512 << 20;
 
 // The texture directory, set for one load.
 class TextureDirectory {
@@ -55,24 +47,6 @@ std::unique_ptr<Object> loadModel(World& world, std::string_view file, int32_t f
     return loader.load({world, nativePath(file), flags, matrix});
   }
   return nullptr;
-}
-
-bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  if (fd < 0) return false;
-  struct stat info;
-  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestFile;
-  if (ok) {
-    bytes.resize(static_cast<size_t>(info.st_size));
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-      const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-      ok = got > 0;
-      if (ok) done += static_cast<size_t>(got);
-    }
-  }
-  ::close(fd);
-  return ok;
 }
 
 }  // namespace vx

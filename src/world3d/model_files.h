@@ -39,7 +39,8 @@ using ModelLoader = std::unique_ptr<Object> (*)(const ModelLoad& load);
 // when the extension has no loader or nothing loads.
 std::unique_ptr<Object> loadModel(World& world, std::string_view file, int32_t flags);
 
-// The whole content of a file; false when it cannot be read.
-bool readFileBytes(const std::string& path, std::vector<uint8_t>& bytes);
+// Larger files cannot be held whole in a 32-bit process beside everything
+// else: they are not read.
+constexpr uint64_t kLargestModelFile = 512 << 20;
 
 }  // namespace vx

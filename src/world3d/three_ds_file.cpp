@@ -8,6 +8,7 @@
 
 #include "engine3d/mesh.h"
 #include "engine3d/texture_cache.h"
+#include "platform/native_file.h"
 #include "world3d/byte_reader.h"
 #include "world3d/key_animator.h"
 #include "world3d/key_set.h"
@@ -355,11 +356,11 @@ void ThreeDSReader::attach(Node& node) {
 }  // namespace
 
 std::unique_ptr<Object> load3DS(const ModelLoad& load) {
-  std::vector<uint8_t> bytes;
-  return readFileBytes(load.path, bytes) ? read3DS(load, bytes) : nullptr;
+  FileView file;
+  return file.open(load.path, kLargestModelFile) ? read3DS(load, file.bytes()) : nullptr;
 }
 
-std::unique_ptr<Object> read3DS(const ModelLoad& load, const std::vector<uint8_t>& bytes) {
+std::unique_ptr<Object> read3DS(const ModelLoad& load, std::span<const uint8_t> bytes) {
   ByteReader file(bytes.data(), bytes.size());
   Chunk main;
   if (!nextChunk(file, main) || main.id != kMain) return nullptr;

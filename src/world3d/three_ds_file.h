@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "world3d/model_files.h"
@@ -21,6 +22,6 @@ namespace vx {
 // are passed over.
 std::unique_ptr<Object> load3DS(const ModelLoad& load);
 // The same of the file's bytes, already read.
-std::unique_ptr<Object> read3DS(const ModelLoad& load, const std::vector<uint8_t>& bytes);
+std::unique_ptr<Object> read3DS(const ModelLoad& load, std::span<const uint8_t> bytes);
 
 }  // namespace vx

@@ -6,6 +6,7 @@
 
 #include "engine3d/mesh.h"
 #include "engine3d/texture_cache.h"
+#include "platform/native_file.h"
 #include "world3d/byte_reader.h"
 #include "world3d/key_animator.h"
 #include "world3d/key_set.h"
@@ -336,11 +337,11 @@ void V3DReader::readKeys(ByteReader data, KeySet& keys) {
 }  // namespace
 
 std::unique_ptr<Object> loadV3D(const ModelLoad& load) {
-  std::vector<uint8_t> bytes;
-  return readFileBytes(load.path, bytes) ? readV3D(load, bytes) : nullptr;
+  FileView file;
+  return file.open(load.path, kLargestModelFile) ? readV3D(load, file.bytes()) : nullptr;
 }
 
-std::unique_ptr<Object> readV3D(const ModelLoad& load, const std::vector<uint8_t>& bytes) {
+std::unique_ptr<Object> readV3D(const ModelLoad& load, std::span<const uint8_t> bytes) {
   ByteReader file(bytes.data(), bytes.size());
   Chunk top;
   int32_t version;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "world3d/model_files.h"
@@ -18,6 +19,6 @@ namespace vx {
 // passed over, a chunk running past its parent ends with it.
 std::unique_ptr<Object> loadV3D(const ModelLoad& load);
 // The same of the file's bytes, already read.
-std::unique_ptr<Object> readV3D(const ModelLoad& load, const std::vector<uint8_t>& bytes);
+std::unique_ptr<Object> readV3D(const ModelLoad& load, std::span<const uint8_t> bytes);
 
 }  // namespace vx

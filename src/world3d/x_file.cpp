@@ -7,6 +7,7 @@
 
 #include "engine3d/mesh.h"
 #include "engine3d/texture_cache.h"
+#include "platform/native_file.h"
 #include "world3d/key_animator.h"
 #include "world3d/key_set.h"
 #include "world3d/loader_space.h"
@@ -25,21 +26,17 @@ constexpr double kLastFrame = 1 << 30;
 // The numbers of an object read in order, never past their end.
 class Values {
  public:
-  explicit Values(const XObject& object)
-      : p_(object.numbers.data()), end_(object.numbers.data() + object.numbers.size()) {}
+  explicit Values(const XObject& object) : reader_(object) {}
 
-  size_t remaining() const { return static_cast<size_t>(end_ - p_); }
-  double next() { return p_ == end_ ? 0 : *p_++; }
-  float nextFloat() { return static_cast<float>(next()); }
+  size_t remaining() const { return reader_.remaining(); }
+  double next() { return reader_.next(); }
+  float nextFloat() { return reader_.nextFloat(); }
   Vector nextVector() {
     const float x = nextFloat(), y = nextFloat();
     return {x, y, nextFloat()};
   }
   // A whole number below 2^31, or -1.
-  int32_t nextIndex() {
-    const double value = next();
-    return value >= 0 && value < 2147483648.0 && value == static_cast<int32_t>(value) ? static_cast<int32_t>(value) : -1;
-  }
+  int32_t nextIndex() { return reader_.nextIndex(); }
   // A count of records of width values each; -1 when the rest cannot hold
   // them.
   int64_t nextCount(size_t width) {
@@ -59,8 +56,7 @@ class Values {
   }
 
  private:
-  const double* p_;
-  const double* end_;
+  XNumberReader reader_;
 };
 
 uint32_t colorChannel(double value, int shift) {
@@ -76,9 +72,10 @@ class XReader {
  private:
   void readFrame(const XObject& frame, Entity* parent);
   void readMesh(const XObject& object, Mesh& target);
-  // The brushes of a mesh's faces (face numbers beyond the list take the
-  // last one's); none for a mesh without materials.
-  void readMaterialList(const XObject& list, int64_t faceCount, std::vector<Brush>& faceBrushes);
+  // The builder's brush groups of a mesh's faces (face numbers beyond the
+  // list take the last one's); none for a mesh without materials.
+  void readMaterialList(const XObject& list, int64_t faceCount, MeshBuilder& builder,
+                        std::vector<int32_t>& faceGroups);
   const Brush& brushOf(const XObject& material);
   void readAnimationSet(const XObject& set);
   void readKeys(const XObject& key, Object& object);
@@ -141,7 +138,7 @@ void XReader::readMesh(const XObject& object, Mesh& target) {
   const int64_t faceCount = std::max<int64_t>(values.nextCount(1), 0);
 
   bool hasNormals = false;
-  std::vector<Brush> faceBrushes;
+  std::vector<int32_t> faceGroups;
   for (const XObject& child : object.children) {
     Values records(child);
     // Optional records apply only when they have one entry per vertex.
@@ -167,25 +164,24 @@ void XReader::readMesh(const XObject& object, Mesh& target) {
       hasNormals = true;
       for (int32_t n = 0; n < vertexCount; ++n) builder.vertex(n).setNormal(space_.normal(records.nextVector()));
     } else if (child.type == "MeshMaterialList" && load_.flags != kLoadAnimSeq) {
-      readMaterialList(child, faceCount, faceBrushes);
+      readMaterialList(child, faceCount, builder, faceGroups);
     }
   }
 
   // Faces of n corners are fans about their first; shorter ones are
   // dropped.
-  const Brush plain;
+  const int32_t plain = builder.group(Brush());
   builder.reserve(0, std::min<size_t>(values.remaining(), static_cast<size_t>(faceCount) * 2));
   for (int64_t face = 0; face < faceCount; ++face) {
     const int64_t corners = values.nextCount(1);
     if (corners < 0) break;
-    const Brush& brush =
-        faceBrushes.empty() ? plain : faceBrushes[std::min<size_t>(face, faceBrushes.size() - 1)];
+    const int32_t group = faceGroups.empty() ? plain : faceGroups[std::min<size_t>(face, faceGroups.size() - 1)];
     const int32_t first = values.nextIndex();
     int32_t previous = values.nextIndex();
     for (int64_t c = 2; c < corners; ++c) {
       int32_t b = previous, next = values.nextIndex(), cc = next;
       space_.wind(b, cc);
-      builder.addTriangle(first, b, cc, brush);
+      builder.addTriangle(first, b, cc, group);
       previous = next;
     }
   }
@@ -206,21 +202,22 @@ void XReader::readMesh(const XObject& object, Mesh& target) {
   }
 }
 
-void XReader::readMaterialList(const XObject& list, int64_t faceCount, std::vector<Brush>& faceBrushes) {
-  std::vector<const Brush*> brushes;
+void XReader::readMaterialList(const XObject& list, int64_t faceCount, MeshBuilder& builder,
+                               std::vector<int32_t>& faceGroups) {
+  std::vector<int32_t> groups;
   for (const XObject& child : list.children) {
     const XObject* material = file_.resolve(child);
-    if (material && material->type == "Material") brushes.push_back(&brushOf(*material));
+    if (material && material->type == "Material") groups.push_back(builder.group(brushOf(*material)));
   }
-  if (brushes.empty()) return;
+  if (groups.empty()) return;
   Values values(list);
   values.next();  // the material count, which the objects give
   const int64_t count = std::min(values.nextCount(1), faceCount);
-  const Brush plain;
-  faceBrushes.reserve(std::max<int64_t>(count, 0));
+  const int32_t plain = builder.group(Brush());
+  faceGroups.reserve(std::max<int64_t>(count, 0));
   for (int64_t face = 0; face < count; ++face) {
     const int32_t number = values.nextIndex();
-    faceBrushes.push_back(number >= 0 && static_cast<size_t>(number) < brushes.size() ? *brushes[number] : plain);
+    faceGroups.push_back(number >= 0 && static_cast<size_t>(number) < groups.size() ? groups[number] : plain);
   }
 }
 
@@ -298,11 +295,11 @@ void XReader::readKeys(const XObject& key, Object& object) {
 }  // namespace
 
 std::unique_ptr<Object> loadX(const ModelLoad& load) {
-  std::vector<uint8_t> bytes;
-  return readFileBytes(load.path, bytes) ? readX(load, bytes) : nullptr;
+  FileView file;
+  return file.open(load.path, kLargestModelFile) ? readX(load, file.bytes()) : nullptr;
 }
 
-std::unique_ptr<Object> readX(const ModelLoad& load, const std::vector<uint8_t>& bytes) {
+std::unique_ptr<Object> readX(const ModelLoad& load, std::span<const uint8_t> bytes) {
   XFile file;
   if (!parseXFile(bytes.data(), bytes.size(), file)) return nullptr;
   return XReader(load, file).read();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "world3d/model_files.h"
@@ -18,6 +19,6 @@ namespace vx {
 // passed over.
 std::unique_ptr<Object> loadX(const ModelLoad& load);
 // The same of the file's bytes, already read.
-std::unique_ptr<Object> readX(const ModelLoad& load, const std::vector<uint8_t>& bytes);
+std::unique_ptr<Object> readX(const ModelLoad& load, std::span<const uint8_t> bytes);
 
 }  // namespace vx

@@ -10,6 +10,8 @@ namespace vx {
 
 namespace {
 
+using namespace x_text;
+
 constexpr size_t kHeaderSize = 16;
 // Objects nested deeper are skipped: objects are read recursively.
 constexpr int kDeepestObject = 400;
@@ -30,31 +32,16 @@ constexpr std::string_view kStandardTemplates[] = {
 
 enum class Token { kEnd, kName, kString, kNumber, kOpenBrace, kCloseBrace, kGuid, kTemplate, kOther };
 
-// Powers of ten a double holds exactly.
-constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// Text tokens. Separators (";" and ",") and comments ("//" and "#" to the
-// end of the line) are passed over; numbers go straight into the list the
-// caller names.
+// Text tokens. Separators and comments are passed over; a number is read
+// with the numbers and separators after it as one run, whose values are not
+// worked out here.
 class TextLexer {
  public:
   TextLexer(const uint8_t* data, const uint8_t* end) : p_(data), end_(end) {}
 
-  Token next(std::string& text, std::vector<double>* numbers) {
-    for (;;) {
-      if (p_ == end_) return Token::kEnd;
-      const uint8_t c = *p_;
-      if (c <= ' ' || c == ',' || c == ';') {
-        ++p_;
-      } else if (c == '#' || (c == '/' && p_ + 1 != end_ && p_[1] == '/')) {
-        const void* eol = std::memchr(p_, '\n', end_ - p_);
-        p_ = eol ? static_cast<const uint8_t*>(eol) : end_;
-      } else {
-        break;
-      }
-    }
+  Token next(std::string& text, XNumbers* run) {
+    p_ = skipSeparators(p_, end_);
+    if (p_ == end_) return Token::kEnd;
     const uint8_t c = *p_;
     if (c == '{') return ++p_, Token::kOpenBrace;
     if (c == '}') return ++p_, Token::kCloseBrace;
@@ -71,9 +58,14 @@ class TextLexer {
       p_ = close ? static_cast<const uint8_t*>(close) + 1 : end_;
       return Token::kGuid;
     }
-    if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.') {
-      const double value = number();
-      if (numbers) numbers->push_back(value);
+    if (startsNumber(c)) {
+      const uint8_t* start = p_;
+      uint32_t count = 0;
+      do {
+        p_ = skipSeparators(scanNumber<void>(p_, end_, nullptr), end_);
+        ++count;
+      } while (p_ != end_ && startsNumber(*p_));
+      if (run) *run = {start, p_, count, XNumbers::kText};
       return Token::kNumber;
     }
     if (isNameChar(c)) {
@@ -87,58 +79,21 @@ class TextLexer {
   }
 
  private:
-  static bool isNameChar(uint8_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80; }
-  bool digit() const { return p_ != end_ && *p_ >= '0' && *p_ <= '9'; }
-
-  // A decimal number with optional sign, fraction and exponent; what is
-  // not a number reads as 0 and is passed over by one character at least.
-  double number() {
-    const uint8_t* start = p_;
-    bool negative = false;
-    if (*p_ == '-' || *p_ == '+') negative = *p_++ == '-';
-    uint64_t mantissa = 0;
-    int digits = 0, exponent = 0;
-    for (; digit(); ++p_) {
-      if (digits < 19) mantissa = mantissa * 10 + (*p_ - '0'), ++digits;
-      else ++exponent;
-    }
-    if (p_ != end_ && *p_ == '.') {
-      for (++p_; digit(); ++p_)
-        if (digits < 19) mantissa = mantissa * 10 + (*p_ - '0'), ++digits, --exponent;
-    }
-    if (p_ != end_ && (*p_ == 'e' || *p_ == 'E')) {
-      const uint8_t* mark = p_++;
-      bool negativeExponent = false;
-      if (p_ != end_ && (*p_ == '-' || *p_ == '+')) negativeExponent = *p_++ == '-';
-      if (!digit()) {
-        p_ = mark;
-      } else {
-        int value = 0;
-        for (; digit(); ++p_) value = std::min(value * 10 + (*p_ - '0'), 10000);
-        exponent += negativeExponent ? -value : value;
-      }
-    }
-    if (p_ == start) ++p_;
-    double value = static_cast<double>(mantissa);
-    if (mantissa != 0) {
-      if (exponent >= 0 && exponent < static_cast<int>(kPowersOfTen.size())) value *= kPowersOfTen[exponent];
-      else if (exponent < 0 && -exponent < static_cast<int>(kPowersOfTen.size())) value /= kPowersOfTen[-exponent];
-      else value *= std::pow(10.0, exponent);
-    }
-    return negative ? -value : value;
+  static bool isNameChar(uint8_t c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
   }
 
   const uint8_t* p_;
   const uint8_t* end_;
 };
 
-// Binary tokens: 16-bit codes, some followed by their data. Lists of
-// integers and floats go straight into the list the caller names.
+// Binary tokens: 16-bit codes, some followed by their data. A number or
+// list of numbers is one run, read where it lies.
 class BinaryLexer {
  public:
   BinaryLexer(const uint8_t* data, const uint8_t* end, bool doubles) : p_(data), end_(end), doubles_(doubles) {}
 
-  Token next(std::string& text, std::vector<double>* numbers) {
+  Token next(std::string& text, XNumbers* run) {
     uint16_t code;
     if (!read(code, 2)) return Token::kEnd;
     uint32_t count;
@@ -153,8 +108,9 @@ class BinaryLexer {
         if (remaining() >= 2) p_ += 2;
         return Token::kString;
       case kIntegerCode:
-        if (!read(count, 4)) return end();
-        if (numbers) numbers->push_back(count);
+        if (remaining() < 4) return end();
+        if (run) *run = {p_, p_ + 4, 1, XNumbers::kIntegers};
+        p_ += 4;
         return Token::kNumber;
       case kGuidCode:
         return remaining() < 16 ? end() : (p_ += 16, Token::kGuid);
@@ -162,7 +118,9 @@ class BinaryLexer {
       case kFloatListCode: {
         const size_t size = code == kIntegerListCode || !doubles_ ? 4 : 8;
         if (!read(count, 4) || count > remaining() / size) return end();
-        if (numbers) list(code, count, *numbers);
+        const XNumbers::Form form =
+            code == kIntegerListCode ? XNumbers::kIntegers : doubles_ ? XNumbers::kDoubles : XNumbers::kFloats;
+        if (run) *run = {p_, p_ + size * count, count, form};
         p_ += size * count;
         return Token::kNumber;
       }
@@ -201,24 +159,6 @@ class BinaryLexer {
     std::memcpy(&value, p_, size);
     p_ += size;
     return true;
-  }
-  void list(uint16_t code, uint32_t count, std::vector<double>& numbers) const {
-    const size_t first = numbers.size();
-    numbers.resize(first + count);
-    double* out = numbers.data() + first;
-    for (uint32_t n = 0; n < count; ++n) {
-      if (code == kIntegerListCode) {
-        uint32_t value;
-        std::memcpy(&value, p_ + 4 * n, 4);
-        out[n] = value;
-      } else if (doubles_) {
-        std::memcpy(&out[n], p_ + 8 * n, 8);
-      } else {
-        float value;
-        std::memcpy(&value, p_ + 4 * n, 4);
-        out[n] = value;
-      }
-    }
   }
 
   const uint8_t* p_;
@@ -282,9 +222,13 @@ class Parser {
     const bool keep = known(object.type) && depth < kDeepestObject;
     if (!keep) return skipBlock();
     for (;;) {
-      token = lexer_.next(text_, &object.numbers);
+      XNumbers run;
+      token = lexer_.next(text_, &run);
       if (token == Token::kEnd || token == Token::kCloseBrace) break;
-      if (token == Token::kString) {
+      if (token == Token::kNumber) {
+        object.numbers.push_back(run);
+        object.numberCount += run.count;
+      } else if (token == Token::kString) {
         object.strings.push_back(text_);
       } else if (token == Token::kName) {
         std::string childType = text_;
@@ -387,10 +331,9 @@ bool parseXFile(const uint8_t* data, size_t size, XFile& file) {
   } else if (format == "bin ") {
     Parser<BinaryLexer>(BinaryLexer(body, end, doubles), file).parse();
   } else if (format == "tzip" || format == "bzip") {
-    std::vector<uint8_t> inflated;
-    if (!inflateBlocks(body, end, inflated)) return false;
-    const uint8_t* first = inflated.data();
-    const uint8_t* last = first + inflated.size();
+    if (!inflateBlocks(body, end, file.inflated)) return false;
+    const uint8_t* first = file.inflated.data();
+    const uint8_t* last = first + file.inflated.size();
     if (format == "tzip")
       Parser<TextLexer>(TextLexer(first, last), file).parse();
     else

@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
 
 #include "engine3d/mesh.h"
 #include "engine3d/world.h"
+#include "platform/native_file.h"
 #include "world3d/key_animator.h"
 #include "world3d/model_files.h"
 #include "world3d/three_ds_file.h"
@@ -175,6 +177,32 @@ TEST_F(ForeignModels, AnXSceneLoadsAlikeFromTextBinaryDoubleAndCompressedFiles) 
   EXPECT_TRUE(near(vx::matrixFromQuat(body.localRotation()) * Vector{1, 0, 0}, {0, 1, 0}, 1e-4f));
 }
 
+// Text numbers read as the float nearest their value, however they are
+// spelled, and whole numbers in any spelling name vertices.
+TEST_F(ForeignModels, TextNumbersReadAsTheFloatNearestTheirValue) {
+  const std::vector<std::string> values = {
+      "0.1",      "0.7",        "-0.032702",  "1e-7",  "123456.7",          "16777217",
+      "1.0000001", "9.999999",  "12345678.9", "-0",    "1.5e3",             "2.5E-3",
+      "1058.757", "4.0000005",  "3.999999e-5", "1e10", "0.000000059604645", "653.9907"};
+  XWriter x(XWriter::kText);
+  x.open("Mesh", "Numbers").text("6;\n");
+  for (size_t n = 0; n < values.size(); n += 3)
+    x.text(values[n] + ";" + values[n + 1] + ";" + values[n + 2] + (n + 3 < values.size() ? ";,\n" : ";;\n"));
+  x.text("3;\n3;-0,+1,2.0;,\n3;3e0,0004,5;,\n3;1.5,0,1;;\n").close();
+  std::unique_ptr<Object> root = vx::readX(load(), x.bytes());
+  ASSERT_TRUE(root);
+  const Mesh& mesh = *root->getModel()->getMesh();
+  ASSERT_EQ(mesh.surfaces().size(), 1u);
+  const vx::MeshSurface& s = *mesh.surfaces()[0];
+  EXPECT_EQ(s.triangleCount(), 2);  // the face naming vertex 1.5 is dropped
+  ASSERT_EQ(s.vertexCount(), 6);
+  for (size_t n = 0; n < values.size(); ++n) {
+    const vx::Vertex& v = s.vertices()[n / 3];
+    const float read = n % 3 == 0 ? v.x : n % 3 == 1 ? v.y : v.z;
+    EXPECT_EQ(read, static_cast<float>(std::strtod(values[n].c_str(), nullptr))) << values[n];
+  }
+}
+
 TEST_F(ForeignModels, LoadFlagsAndLoaderMatricesShapeWhatLoads) {
   const std::vector<uint8_t> bytes = sceneFiles()[0];
   // LoadMesh makes no animator; LoadAnimSeq keeps the frames without geometry.
@@ -282,21 +310,20 @@ TEST_F(ForeignModels, The3DSLoaderMatrixSwapsYAndZUntilItIsReplaced) {
   std::vector<uint8_t> notMain = room().bytes;
   notMain[0] = 0x4E;
   EXPECT_FALSE(vx::read3DS(load(), notMain));
-  EXPECT_FALSE(vx::readX(load(), {'x', 'o', 'f', ' ', '0', '3', '0', '3', 'z', 'i', 'p', ' ', '0', '0', '3', '2'}));
+  EXPECT_FALSE(vx::readX(
+      load(), std::vector<uint8_t>{'x', 'o', 'f', ' ', '0', '3', '0', '3', 'z', 'i', 'p', ' ', '0', '0', '3', '2'}));
 }
 
 namespace {
 
 std::vector<uint8_t> media(const char* name) {
-  std::vector<uint8_t> bytes;
-  vx::readFileBytes(std::string(VX_TEST_MEDIA_DIR) + "/" + name, bytes);
-  return bytes;
+  return vx::readNativeFile(std::string(VX_TEST_MEDIA_DIR) + "/" + name).value_or(std::vector<uint8_t>());
 }
 
 // Copies of a file cut short and with bytes changed at random: each loads
 // or gives nothing, and what loads can be played.
 void damage(const std::vector<uint8_t>& file, const vx::ModelLoad& load,
-            std::unique_ptr<Object> (*read)(const vx::ModelLoad&, const std::vector<uint8_t>&), int copies) {
+            std::unique_ptr<Object> (*read)(const vx::ModelLoad&, std::span<const uint8_t>), int copies) {
   uint32_t seed = 777;
   auto random = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
   auto tryLoad = [&](const std::vector<uint8_t>& bytes) {

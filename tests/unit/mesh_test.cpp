@@ -246,6 +246,18 @@ TEST(Meshes, AddingMergesSurfacesOfEqualBrushes) {
   std::unique_ptr<vx::Entity> copy(dest.clone());
   dest.add(*copy->getModel()->getMesh());
   EXPECT_EQ(dest.surfaces()[0]->vertexCount(), 48);
+
+  // Surfaces that together pass what 16-bit indices reach stay apart, each
+  // drawable; a later small one still joins the first that has room.
+  Mesh large, merged;
+  strip(large, 40000);
+  merged.add(large);
+  merged.add(large);
+  merged.add(*a);
+  ASSERT_EQ(merged.surfaces().size(), 2u);
+  EXPECT_EQ(merged.surfaces()[0]->vertexCount(), 40024);
+  EXPECT_EQ(merged.surfaces()[1]->vertexCount(), 40000);
+  for (const auto& surface : merged.surfaces()) EXPECT_TRUE(surface->drawable());
 }
 
 TEST(Meshes, LightingAddsColourByDistanceAndFacing) {
