@@ -1,7 +1,7 @@
 #pragma once
 // A level entity: a model drawn from a loaded BSPLevel, which its copies
 // share. Each camera sees only the faces of the leaves that the eye's
-// cluster can see and that lie in the view, drawn batch by batch with the
+// cluster can see and that lie in the view, nearest first, drawn with the
 // level's lightmaps as the first texture layer (when lighting is on) and
 // the model's own ambient colour in place of the world's.
 
@@ -49,11 +49,17 @@ class BSPModel : public Model {
 
   std::vector<Brush> drawnBrushes_;  // by batch
   bool drawnBrushesValid_ = false;
-  // Per face and per node: the pass that last reached it.
+  // Per face, node and part: the pass that last reached it.
   std::vector<uint32_t> faceMarks_;
   std::vector<uint32_t> nodeMarks_;
+  std::vector<uint32_t> partMarks_;
   uint32_t pass_ = 0;
-  std::vector<std::pair<int32_t, uint32_t>> pending_;  // the walk's stack, kept for its storage
+  // The faces and parts in view, in the order the walk reached them.
+  std::vector<int32_t> visibleFaces_;
+  std::vector<int32_t> visibleParts_;
+  // Kept for their storage: the walk's stack, the faces drawn on their own.
+  std::vector<std::pair<int32_t, uint32_t>> pending_;
+  std::vector<int32_t> nearFaces_;
 };
 
 }  // namespace vx

@@ -1,9 +1,15 @@
 // Drawing a level for one camera. The eye's leaf gives its cluster; the
-// tree is walked from the root with a mask of the view planes the box of
-// each node still straddles, leaving out nodes wholly outside one plane
-// and leaves the eye's cluster cannot see; the faces of the leaves left
-// are marked, each once, and drawn part by part in runs of consecutive
-// marked faces.
+// tree is walked from the root, the child on the eye's side of each node
+// first, with a mask of the view planes the box of each node still
+// straddles, leaving out nodes wholly outside one plane and leaves the
+// eye's cluster cannot see; the faces of the leaves left are marked, each
+// once, in the order the walk reaches them: nearest first.
+//
+// A software rasterizer pays for every textured pixel that passes the
+// depth test, so what is near is drawn first and hides what lies behind
+// it: the nearest opaque faces one by one, then the rest part by part (in
+// the order the walk reached the parts) in runs of consecutive marked
+// faces.
 
 #include <algorithm>
 #include <utility>
@@ -16,6 +22,11 @@ namespace vx {
 namespace {
 
 constexpr uint32_t kAllPlanes = (1u << 6) - 1;
+
+// How many of the nearest faces are drawn on their own. They cover most
+// of the picture; each costs a draw, so past a hundred or two the pixels
+// they spare no longer pay for the draws.
+constexpr size_t kNearFaces = 128;
 
 // The mask without the planes the box lies wholly inside; false when it
 // lies wholly outside one of them.
@@ -56,13 +67,18 @@ void BSPModel::markVisibleFaces(const RenderContext& context) {
   const BSPLevel& level = *level_;
   faceMarks_.resize(level.faces.size());
   nodeMarks_.resize(level.nodes.size());
+  partMarks_.resize(level.parts.size());
+  visibleFaces_.clear();
+  visibleParts_.clear();
   if (++pass_ == 0) {
     std::fill(faceMarks_.begin(), faceMarks_.end(), 0);
     std::fill(nodeMarks_.begin(), nodeMarks_.end(), 0);
+    std::fill(partMarks_.begin(), partMarks_.end(), 0);
     pass_ = 1;
   }
   const Transform toLevel = inverse(renderTransform());
-  const int32_t eyeLeaf = leafAt(toLevel * context.eye.pos);
+  const Vector eye = toLevel * context.eye.pos;
+  const int32_t eyeLeaf = leafAt(eye);
   const int32_t eyeCluster = eyeLeaf >= 0 ? level.leaves[eyeLeaf].cluster : -1;
   const Frustum frustum = context.frustum.transformed(toLevel);
 
@@ -82,7 +98,9 @@ void BSPModel::markVisibleFaces(const RenderContext& context) {
       nodeMarks_[child] = pass_;
       const BSPNode& node = level.nodes[child];
       if (!boxInView(frustum, node.min, node.max, mask)) continue;
-      for (int32_t next : node.children)
+      // The child on the eye's side goes on the stack last: it is walked first.
+      const int nearSide = node.plane.distance(eye) >= 0 ? 0 : 1;
+      for (int32_t next : {node.children[1 - nearSide], node.children[nearSide]})
         if (next != BSPNode::kNoChild) pending.push_back({next, mask});
       continue;
     }
@@ -90,7 +108,13 @@ void BSPModel::markVisibleFaces(const RenderContext& context) {
     if (!level.clusterVisible(eyeCluster, leaf.cluster) || !boxInView(frustum, leaf.min, leaf.max, mask)) continue;
     for (int32_t i = 0; i < leaf.leafFaceCount; ++i) {
       const int32_t face = level.leafFaces[leaf.firstLeafFace + i];
-      if (face >= 0) faceMarks_[face] = pass_;
+      if (face < 0 || faceMarks_[face] == pass_) continue;
+      faceMarks_[face] = pass_;
+      visibleFaces_.push_back(face);
+      const int32_t part = level.faces[face].part;
+      if (partMarks_[part] == pass_) continue;
+      partMarks_[part] = pass_;
+      visibleParts_.push_back(part);
     }
   }
 }
@@ -101,7 +125,19 @@ void BSPModel::render(const RenderContext& context) {
   if (!drawnBrushesValid_) makeDrawnBrushes();
   markVisibleFaces(context);
   context.device.setAmbient2(ambient_);
-  for (BSPPart& part : level.parts) {
+  // The model's queue draws the last queued first: what is to be drawn
+  // first goes in last.
+  std::vector<int32_t>& nearFaces = nearFaces_;
+  nearFaces.clear();
+  for (int32_t face : visibleFaces_) {
+    if (nearFaces.size() == kNearFaces) break;
+    const BSPPart& part = level.parts[level.faces[face].part];
+    if (drawnBrushes_[part.batch].effectiveBlend()) continue;  // blended faces keep the parts' order
+    nearFaces.push_back(face);
+    faceMarks_[face] = 0;  // drawn on its own, not in its part's runs
+  }
+  for (auto order = visibleParts_.rbegin(); order != visibleParts_.rend(); ++order) {
+    BSPPart& part = level.parts[*order];
     DeviceMesh* mesh = nullptr;
     int32_t first = 0, count = 0;
     auto flush = [&] {
@@ -123,6 +159,13 @@ void BSPModel::render(const RenderContext& context) {
       count = face.triangleCount;
     }
     flush();
+  }
+  for (auto near = nearFaces.rbegin(); near != nearFaces.rend(); ++near) {
+    const BSPFace& face = level.faces[*near];
+    BSPPart& part = level.parts[face.part];
+    if (DeviceMesh* mesh = deviceMeshOf(part, context.device))
+      enqueue(*mesh, 0, static_cast<int32_t>(part.vertices.size()), face.firstTriangle, face.triangleCount,
+              drawnBrushes_[part.batch]);
   }
 }
 
