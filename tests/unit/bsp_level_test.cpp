@@ -73,11 +73,13 @@ void expectConsistent(const BSPLevel& level, size_t fileSize) {
     ASSERT_LE(static_cast<size_t>(leaf.firstLeafFace + leaf.leafFaceCount), level.leafFaces.size());
   for (int32_t face : level.leafFaces) ASSERT_LT(face, static_cast<int32_t>(level.faces.size()));
   for (size_t i = 0; i < level.nodes.size(); ++i)
-    for (int32_t child : level.nodes[i].children)
-      if (child >= 0)
+    for (int32_t child : level.nodes[i].children) {
+      if (child >= 0) {
         ASSERT_TRUE(child > static_cast<int32_t>(i) && child < static_cast<int32_t>(level.nodes.size()));
-      else if (child != vx::BSPNode::kNoChild)
+      } else if (child != vx::BSPNode::kNoChild) {
         ASSERT_LT(-1 - child, static_cast<int32_t>(level.leaves.size()));
+      }
+    }
   ASSERT_EQ(level.visibility.size(), static_cast<size_t>(level.clusterCount) * level.bytesPerCluster);
   // Nothing grows beyond a small multiple of the file.
   ASSERT_TRUE(level.collider);
