@@ -23,8 +23,8 @@ frames=${1:-200}
 updates=${2:-300}
 
 . benchmarks/irrlicht_peer.sh
-peer=$(build_peer irrlicht_terrain)
-slide_peer=$(build_peer irrlicht_terrain_slide benchmarks/programs/terrain_slide.h)
+peer=$(build_peer irrlicht_terrain benchmarks/peers/irrlicht_landscape.h)
+slide_peer=$(build_peer irrlicht_terrain_slide benchmarks/programs/terrain_slide.h benchmarks/peers/irrlicht_landscape.h)
 media=build/test-media
 [ -e $media/terrain-heightmap.bmp ] || cmake -DMEDIA_DIR=$media -P tests/fetch_test_media.cmake
 generated=build/benchmarks/terrain-1024.bmp

@@ -22,6 +22,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "irrlicht_landscape.h"
+
 using namespace irr;
 
 // Irrlicht's own screenshot reads black from Mesa under Xvfb: the frame is
@@ -34,38 +36,6 @@ void place(scene::ICameraSceneNode* camera, int i, int frames) {
   const float a = 6.2831853f * float(i) / float(frames), c = 2048, r = 1200;
   camera->setPosition(core::vector3df(c + r * std::cos(a), 600, c + r * std::sin(a)));
   camera->setTarget(core::vector3df(c + r * std::cos(a + 0.3f), 150, c + r * std::sin(a + 0.3f)));
-}
-
-// The heightmap as Irrlicht's terrain wants it, n + 1 samples a side, and
-// turned to give every world point the runtime's height there. The runtime
-// sets grid point (x, n - 1 - y) from pixel (x, y) and its grid wraps, so
-// that x = n reads column 0; Irrlicht sets vertex (x, z) from pixel
-// (n - x, z). The height is the largest of red, green and blue, as the
-// runtime reads it, and the result is a BMP in memory.
-io::IReadFile* runtimeLandscape(IrrlichtDevice* device, const char* path, std::vector<u8>& bytes) {
-  video::IVideoDriver* driver = device->getVideoDriver();
-  video::IImage* source = driver->createImageFromFile(path);
-  if (!source) return nullptr;
-  const u32 n = source->getDimension().Width;
-  if (n == 0 || n != source->getDimension().Height || (n & (n - 1))) {
-    source->drop();
-    return nullptr;
-  }
-  video::IImage* turned = driver->createImage(video::ECF_R8G8B8, core::dimension2du(n + 1, n + 1));
-  for (u32 v = 0; v <= n; ++v)
-    for (u32 u = 0; u <= n; ++u) {
-      const video::SColor c = source->getPixel((n - u) % n, (2 * n - 1 - v) % n);
-      const u32 h = std::max({c.getRed(), c.getGreen(), c.getBlue()});
-      turned->setPixel(u, v, video::SColor(255, h, h, h));
-    }
-  source->drop();
-  bytes.resize(64 + size_t(n + 1) * ((3 * (n + 1) + 3) & ~3u));
-  io::IFileSystem* files = device->getFileSystem();
-  io::IWriteFile* out = files->createMemoryWriteFile(bytes.data(), s32(bytes.size()), "landscape.bmp");
-  const bool written = driver->writeImageToFile(turned, out);
-  out->drop();
-  turned->drop();
-  return written ? files->createMemoryReadFile(bytes.data(), s32(bytes.size()), "landscape.bmp") : nullptr;
 }
 
 // The runtime's texture: Irrlicht's terrain lays the image turned half a
