@@ -268,8 +268,10 @@ void TerrainTessellator::heapPush(int32_t t, float priority) {
   ++queued_;
   makeRoom(heap_, 63);
   heap_.push_back({priority, t, triangles_[t].node});
-  int32_t slot = static_cast<int32_t>(heap_.size() - 1);
-  const Candidate c = heap_[slot];
+  heapRise(static_cast<int32_t>(heap_.size() - 1), heap_.back());
+}
+
+void TerrainTessellator::heapRise(int32_t slot, Candidate c) {
   while (slot > 0) {
     const int32_t parent = (slot - 1) / 4;
     if (heap_[parent].priority >= c.priority) break;
@@ -298,13 +300,7 @@ void TerrainTessellator::heapPop() {
     heap_[slot] = heap_[child];
     slot = child;
   }
-  while (slot > 0) {
-    const int32_t parent = (slot - 1) / 4;
-    if (heap_[parent].priority >= c.priority) break;
-    heap_[slot] = heap_[parent];
-    slot = parent;
-  }
-  heap_[slot] = c;
+  heapRise(slot, c);
 }
 
 int32_t TerrainTessellator::heapTop() {

@@ -104,6 +104,8 @@ class TerrainTessellator {
   // A heap of four children a node: half the depth of a binary one.
   void heapPush(int32_t t, float priority);
   void heapPop();
+  // Puts c in the hole at slot, or higher up where it outranks its parents.
+  void heapRise(int32_t slot, Candidate c);
   // The waiting triangle of highest priority, leftovers popped first; kNone
   // when none waits.
   int32_t heapTop();
