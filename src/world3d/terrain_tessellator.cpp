@@ -293,10 +293,17 @@ void TerrainTessellator::heapPop() {
   for (;;) {
     const int32_t first = 4 * slot + 1;
     if (first >= size) break;
+    // The larger child chosen without branches, which would be mispredicted
+    // half the time.
     int32_t child = first;
+    float best = heap_[first].priority;
     const int32_t end = std::min(first + 4, size);
-    for (int32_t other = first + 1; other < end; ++other)
-      if (heap_[other].priority > heap_[child].priority) child = other;
+    for (int32_t other = first + 1; other < end; ++other) {
+      const float p = heap_[other].priority;
+      const bool larger = p > best;
+      child = larger ? other : child;
+      best = larger ? p : best;
+    }
     heap_[slot] = heap_[child];
     slot = child;
   }
