@@ -18,14 +18,14 @@ export LIBGL_ALWAYS_SOFTWARE=1
 # build_peer NAME [HEADER...]: build/benchmarks/NAME from
 # benchmarks/peers/NAME.cpp and the headers it includes besides
 # irrlicht_frames.h, 32-bit like the runtime so that both draw through the
-# same Mesa.
+# same Mesa; with OpenGL itself too, for peers that read back their frames.
 build_peer() {
   local peer=build/benchmarks/$1 source=benchmarks/peers/$1.cpp
   shift
   local input
   for input in "$source" benchmarks/peers/irrlicht_frames.h "$@"; do
     if [ ! "$peer" -nt "$input" ]; then
-      g++ -m32 -O2 -o "$peer" "$source" -I/usr/include/irrlicht -lIrrlicht
+      g++ -m32 -O2 -o "$peer" "$source" -I/usr/include/irrlicht -lIrrlicht -lGL
       break
     fi
   done

@@ -1,5 +1,5 @@
 // The sliding peer of terrain_benchmark.sh: Irrlicht's terrain scene node
-// over the same heightmap, as wide and as high as the runtime's terrain,
+// over the runtime's landscape, as wide and as high as its terrain,
 // behind its terrain triangle selector, and the movers of
 // programs/terrain_slide.h through its ellipsoid collision response
 // (sliding, no gravity of its own: the moves carry their fall). Prints the
@@ -12,6 +12,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
+
+#include "irrlicht_landscape.h"
 
 extern "C" {
 #include "../programs/terrain_slide.h"
@@ -29,9 +32,13 @@ int main(int argc, char** argv) {
   IrrlichtDevice* device = createDevice(video::EDT_NULL);
   device->getLogger()->setLogLevel(ELL_NONE);
   scene::ISceneManager* scene = device->getSceneManager();
-  scene::ITerrainSceneNode* terrain = scene->addTerrainSceneNode(
-      argv[1], nullptr, -1, core::vector3df(0, 0, 0), core::vector3df(0, 0, 0),
-      core::vector3df(units, 400.0f / 255, units));
+  std::vector<u8> landscapeBytes;
+  io::IReadFile* landscape = runtimeLandscape(device, argv[1], landscapeBytes);
+  scene::ITerrainSceneNode* terrain =
+      landscape ? scene->addTerrainSceneNode(landscape, nullptr, -1, core::vector3df(0, 0, 0), core::vector3df(0, 0, 0),
+                                             core::vector3df(units, 400.0f / 255, units))
+                : nullptr;
+  if (landscape) landscape->drop();
   if (!terrain) {
     std::fprintf(stderr, "cannot load %s\n", argv[1]);
     return 1;

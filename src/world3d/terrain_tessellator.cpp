@@ -34,7 +34,7 @@ int32_t TerrainTessellator::newTriangle(uint32_t node, uint8_t planes, int32_t a
     triangles_.emplace_back();
     t = static_cast<int32_t>(triangles_.size() - 1);
   }
-  triangles_[t] = {node, planes, apex, left, right, kNone, kNone, kNone, kNone};
+  triangles_[t] = {node, planes, false, false, apex, left, right, kNone, kNone, kNone};
   return t;
 }
 
@@ -56,6 +56,7 @@ void TerrainTessellator::tessellate(TerrainGrid& grid, Vector eye, const ClipPla
   eye_ = eye;
   planes_ = planes;
   count_ = 0;
+  queued_ = 0;
   vertices_.clear();
   triangles_.clear();
   free_.clear();
@@ -71,7 +72,31 @@ void TerrainTessellator::tessellate(TerrainGrid& grid, Vector eye, const ClipPla
   evaluate(first);
   evaluate(second);
 
-  while (!heap_.empty() && count_ < budget) split(heap_.front().triangle);
+  while (count_ < budget) {
+    const int32_t top = heapTop();
+    if (top == kNone) break;
+    split(top);
+  }
+  hideOutside();
+}
+
+void TerrainTessellator::hideOutside() {
+  for (Triangle& tri : triangles_) {
+    if (!tri.node || !tri.planes) continue;
+    const TerrainVertex* corners[3] = {&vertices_[tri.apex], &vertices_[tri.left], &vertices_[tri.right]};
+    for (int p = 0; p < 6 && !tri.hidden; ++p) {
+      if (!(tri.planes & (1 << p))) continue;
+      const ClipPlane& plane = planes_[p];
+      // A morphed vertex is drawn between its true and its interpolated
+      // height.
+      float most = -3.4e38f;
+      for (const TerrainVertex* c : corners) {
+        const float base = plane.n.x * c->x + plane.n.z * c->z + plane.d;
+        most = std::max({most, base + plane.n.y * c->height, base + plane.n.y * c->interpolated});
+      }
+      tri.hidden = most < 0;
+    }
+  }
 }
 
 void TerrainTessellator::evaluate(int32_t t) {
@@ -162,7 +187,7 @@ void TerrainTessellator::split(int32_t t) {
   }
   for (int32_t whole : {t, base}) {
     if (whole == kNone) continue;
-    heapRemove(whole);
+    queued_ -= triangles_[whole].queued;
     freeTriangle(whole);
     --count_;
   }
@@ -179,7 +204,7 @@ void TerrainTessellator::sortByDistance() {
   float farthest = kLeast;
   for (size_t i = 0; i < triangles_.size(); ++i) {
     const Triangle& tri = triangles_[i];
-    if (!tri.node) continue;
+    if (!tri.shown()) continue;
     const TerrainVertex &a = vertices_[tri.apex], &l = vertices_[tri.left], &r = vertices_[tri.right];
     const float dx = (a.x + l.x + r.x) * (1.0f / 3) - eye_.x, dz = (a.z + l.z + r.z) * (1.0f / 3) - eye_.z;
     distance_[i] = dx * dx + dz * dz;
@@ -190,7 +215,7 @@ void TerrainTessellator::sortByDistance() {
   const float scale = kSteps / std::sqrt(std::sqrt(farthest));
   stepCount_.assign(kSteps + 1, 0);
   for (size_t i = 0; i < triangles_.size(); ++i) {
-    if (!triangles_[i].node) continue;
+    if (!triangles_[i].shown()) continue;
     const int step = std::min(kSteps - 1, static_cast<int>(std::sqrt(std::sqrt(distance_[i])) * scale));
     distance_[i] = float(step);
     ++stepCount_[step + 1];
@@ -198,7 +223,7 @@ void TerrainTessellator::sortByDistance() {
   for (int step = 0; step < kSteps; ++step) stepCount_[step + 1] += stepCount_[step];
   order_.resize(static_cast<size_t>(stepCount_[kSteps]));
   for (size_t i = 0; i < triangles_.size(); ++i)
-    if (triangles_[i].node) order_[stepCount_[static_cast<int>(distance_[i])]++] = static_cast<int32_t>(i);
+    if (triangles_[i].shown()) order_[stepCount_[static_cast<int>(distance_[i])]++] = static_cast<int32_t>(i);
 }
 
 void TerrainTessellator::layout(int32_t chunkVertices) {
@@ -238,52 +263,60 @@ void TerrainTessellator::layout(int32_t chunkVertices) {
   }
 }
 
-void TerrainTessellator::heapSet(int32_t slot, Candidate c) {
-  heap_[slot] = c;
-  triangles_[c.triangle].heapSlot = slot;
-}
-
 void TerrainTessellator::heapPush(int32_t t, float priority) {
+  triangles_[t].queued = true;
+  ++queued_;
   makeRoom(heap_, 63);
-  heap_.push_back({priority, t});
-  heapUp(static_cast<int32_t>(heap_.size() - 1));
+  heap_.push_back({priority, t, triangles_[t].node});
+  heapRise(static_cast<int32_t>(heap_.size() - 1), heap_.back());
 }
 
-void TerrainTessellator::heapRemove(int32_t t) {
-  const int32_t slot = triangles_[t].heapSlot;
-  if (slot == kNone) return;
-  triangles_[t].heapSlot = kNone;
-  const Candidate last = heap_.back();
-  heap_.pop_back();
-  if (last.triangle == t) return;
-  heapSet(slot, last);
-  heapUp(slot);
-  heapDown(triangles_[last.triangle].heapSlot);
-}
-
-void TerrainTessellator::heapUp(int32_t slot) {
-  const Candidate c = heap_[slot];
+void TerrainTessellator::heapRise(int32_t slot, Candidate c) {
   while (slot > 0) {
-    const int32_t parent = (slot - 1) / 2;
+    const int32_t parent = (slot - 1) / 4;
     if (heap_[parent].priority >= c.priority) break;
-    heapSet(slot, heap_[parent]);
+    heap_[slot] = heap_[parent];
     slot = parent;
   }
-  heapSet(slot, c);
+  heap_[slot] = c;
 }
 
-void TerrainTessellator::heapDown(int32_t slot) {
-  const Candidate c = heap_[slot];
+// The last entry, mostly a small one, would sink nearly to the bottom: the
+// hole at the top goes down to a leaf along the larger children without
+// weighing it, and it rises from there.
+void TerrainTessellator::heapPop() {
+  const Candidate c = heap_.back();
+  heap_.pop_back();
   const int32_t size = static_cast<int32_t>(heap_.size());
+  if (size == 0) return;
+  int32_t slot = 0;
   for (;;) {
-    int32_t child = 2 * slot + 1;
-    if (child >= size) break;
-    if (child + 1 < size && heap_[child + 1].priority > heap_[child].priority) ++child;
-    if (heap_[child].priority <= c.priority) break;
-    heapSet(slot, heap_[child]);
+    const int32_t first = 4 * slot + 1;
+    if (first >= size) break;
+    // The larger child chosen without branches, which would be mispredicted
+    // half the time.
+    int32_t child = first;
+    float best = heap_[first].priority;
+    const int32_t end = std::min(first + 4, size);
+    for (int32_t other = first + 1; other < end; ++other) {
+      const float p = heap_[other].priority;
+      const bool larger = p > best;
+      child = larger ? other : child;
+      best = larger ? p : best;
+    }
+    heap_[slot] = heap_[child];
     slot = child;
   }
-  heapSet(slot, c);
+  heapRise(slot, c);
+}
+
+int32_t TerrainTessellator::heapTop() {
+  while (!heap_.empty()) {
+    const Candidate& top = heap_.front();
+    if (triangles_[top.triangle].node == top.node) return top.triangle;
+    heapPop();
+  }
+  return kNone;
 }
 
 }  // namespace vx

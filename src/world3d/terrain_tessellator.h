@@ -7,7 +7,9 @@
 // further up when it is coarser), so that neighbours always meet corner to
 // corner and the surface has no cracks. Triangles outside the view volume
 // are dropped as soon as they appear; parts wholly inside a plane stop
-// being tested against it.
+// being tested against it. Those still straddling a plane in the end are
+// tested once more by their own corners, and those outside are counted
+// but not drawn.
 //
 // One tessellator serves every terrain: its vertices, triangle records,
 // split heap and output arrays are kept from frame to frame and only grow,
@@ -52,7 +54,8 @@ class TerrainTessellator {
 
   const std::vector<TerrainVertex>& vertices() const { return vertices_; }
   int32_t counted() const { return count_; }
-  int32_t queued() const { return static_cast<int32_t>(heap_.size()); }
+  // The triangles waiting in the heap to be split.
+  int32_t queued() const { return queued_; }
   int32_t drawnTriangles() const { return drawn_; }
   const std::vector<int32_t>& drawnVertices() const { return drawnVertices_; }
   const std::vector<uint16_t>& indices() const { return indices_; }
@@ -65,15 +68,22 @@ class TerrainTessellator {
   struct Triangle {
     uint32_t node;  // 0 for a free record
     uint8_t planes;  // planes still to be tested
+    bool queued;  // waiting in the heap
+    bool hidden;  // wholly outside the view, though its prism was not
     int32_t apex, left, right;  // vertices; hypotenuse left to right
     int32_t leftLink, rightLink, baseLink;  // neighbours across apex-left, right-apex, left-right
-    int32_t heapSlot;
+
+    bool shown() const { return node && !hidden; }
   };
   // The heap keeps priorities beside the triangles, so that sifting reads
-  // no records.
+  // no records, and it writes none: a triangle split while it waits leaves
+  // its entry behind, to be passed over when it comes to the top. A node is
+  // split at most once a frame, so an entry whose record no longer holds its
+  // node is such a leftover, whatever the record holds now.
   struct Candidate {
     float priority;
     int32_t triangle;
+    uint32_t node;
   };
 
   int32_t addVertex(GridPoint p, float interpolated);
@@ -81,6 +91,9 @@ class TerrainTessellator {
   void freeTriangle(int32_t t);
   GridTriangle gridTriangle(const Triangle& t) const;
   void evaluate(int32_t t);
+  // Marks hidden the triangles that are left straddling a plane by their
+  // prisms but lie outside it by their own corners.
+  void hideOutside();
   void drop(int32_t t);
   void split(int32_t t);
   // In the triangle, the link that pointed at from now points at to.
@@ -88,11 +101,14 @@ class TerrainTessellator {
   // Puts the live triangles in order_, nearest first.
   void sortByDistance();
 
+  // A heap of four children a node: half the depth of a binary one.
   void heapPush(int32_t t, float priority);
-  void heapRemove(int32_t t);
-  void heapUp(int32_t slot);
-  void heapDown(int32_t slot);
-  void heapSet(int32_t slot, Candidate c);
+  void heapPop();
+  // Puts c in the hole at slot, or higher up where it outranks its parents.
+  void heapRise(int32_t slot, Candidate c);
+  // The waiting triangle of highest priority, leftovers popped first; kNone
+  // when none waits.
+  int32_t heapTop();
 
   TerrainGrid* grid_ = nullptr;
   const TreeEntry* tree_ = nullptr;
@@ -100,6 +116,7 @@ class TerrainTessellator {
   Vector eye_;
   const ClipPlane* planes_ = nullptr;
   int32_t count_ = 0;
+  int32_t queued_ = 0;
   int32_t drawn_ = 0;
 
   std::vector<TerrainVertex> vertices_;

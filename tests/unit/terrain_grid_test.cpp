@@ -1,7 +1,8 @@
 // Terrain grids and their tessellation: the error tree against the heights
 // it summarises, kept up to date point by point, and the triangles a view
 // gets: crack-free, exact when the budget allows, within the budget, culled
-// by the view and split into runs that 16-bit indices reach.
+// by the view (by their prisms, then by their own corners) and split into
+// runs that 16-bit indices reach.
 
 #include <gtest/gtest.h>
 
@@ -232,6 +233,23 @@ TEST(TerrainTessellation, FlatGroundIsTwoTrianglesAndWhatTheViewMissesIsDropped)
     EXPECT_LE(std::min({d.v[0].x, d.v[1].x, d.v[2].x}), 8.0f);
   t.tessellate(rough, {4, 2, 32}, kEverywhere, 100000);
   EXPECT_LT(part * 3, t.counted());
+
+  // A peak on flat ground seen only above half its height: the prisms of
+  // the triangles around it reach into the view, yet only those with the
+  // peak for a corner are drawn; the others are still counted.
+  TerrainGrid peak(6);
+  peak.setByte(32, 32, 255, false);
+  above[0] = {{0, 1, 0}, -0.5f};
+  t.tessellate(peak, {10, 2, 10}, above, 2);
+  t.layout();
+  EXPECT_EQ(t.counted(), 2);
+  EXPECT_EQ(t.drawnTriangles(), 0);
+  t.tessellate(peak, {10, 2, 10}, above, 100000);
+  t.layout();
+  EXPECT_GT(t.counted(), 16);
+  EXPECT_EQ(t.drawnTriangles(), 8);
+  for (const DrawnTriangle& d : drawn(t))
+    EXPECT_EQ(std::max({d.v[0].height, d.v[1].height, d.v[2].height}), 1.0f);
 }
 
 TEST(TerrainTessellation, RunsKeepTheirVerticesWithinTheIndexRange) {
