@@ -115,7 +115,7 @@ ClipPlane mirrorPlane(const Transform& mirror, Vector viewer) {
 // The camera's view, directly or reflected by a mirror: triangle winding
 // is reversed then, and the view is clipped at the mirror.
 void renderCamera(SceneDevice& device, Camera& camera, Object* mirror) {
-  RenderContext context{device, camera.renderTransform(), {}, false};
+  RenderContext context{device, camera.renderTransform(), {}, false, camera.projMode != Camera::kOrthographic};
   if (mirror) {
     const Transform& m = mirror->renderTransform();
     const Transform reflect{{{1, 0, 0}, {0, -1, 0}, {0, 0, 1}}, {}};

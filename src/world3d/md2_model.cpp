@@ -192,7 +192,60 @@ DeviceMesh* MD2Model::deviceMesh(SceneDevice& device) {
   std::memcpy(out, d.indices.data(), d.indices.size() * sizeof(uint16_t));
   buffer_.mesh->unlockTriangles();
   buffer_.stamp = poseStamp_ - 1;
+  buffer_.drawn.clear();
+  for (const MD2Part& part : d.parts) buffer_.drawn.push_back(part.triangleCount);
+  buffer_.chosen = false;
   return buffer_.mesh.get();
+}
+
+void MD2Model::writeFacingTriangles(DeviceMesh& mesh, const RenderContext& context) {
+  const Transform& toWorld = renderTransform();
+  const float det = determinant(toWorld.m);
+  if ((renderBrush.fx() & kFxNoCulling) || !(det != 0)) {
+    if (buffer_.chosen) writeTriangles(mesh, {}, false, 0);
+    return;
+  }
+  // Facing is kept by the model's transform up to its determinant's sign:
+  // the test runs in model space, from the eye (or along the view) taken
+  // there.
+  const Transform toModel = inverse(toWorld);
+  const Vector viewer = context.perspective ? toModel * context.eye.pos : toModel.m * -context.eye.m.k;
+  const float side = det > 0 ? 1.0f : -1.0f;
+  if (buffer_.chosen && buffer_.chosenStamp == poseStamp_ && buffer_.chosenFor == viewer * side) return;
+  writeTriangles(mesh, viewer, context.perspective, side);
+  buffer_.chosenStamp = poseStamp_;
+  buffer_.chosenFor = viewer * side;
+}
+
+// Side 0 writes every triangle. Otherwise a triangle is left out only when
+// the viewer is clearly behind its plane, so that a triangle seen nearly
+// edge on is left to the device to decide as it always does.
+void MD2Model::writeTriangles(DeviceMesh& mesh, Vector viewer, bool perspective, float side) {
+  constexpr float kEdgeOn = 1e-3f;  // cosine of the angle still left to the device
+  const MD2Data& d = *data_;
+  const Vector* positions = buffer_.positions.data();
+  for (size_t p = 0; p < d.parts.size(); ++p) {
+    const MD2Part& part = d.parts[p];
+    uint16_t* out = mesh.lockTriangles(part.firstTriangle, part.triangleCount);
+    if (!out) return;
+    const uint16_t* in = d.indices.data() + size_t(part.firstTriangle) * 3;
+    const uint16_t* of = d.vertexOf.data() + part.firstVertex;
+    int32_t kept = 0;
+    for (int32_t t = 0; t < part.triangleCount; ++t, in += 3) {
+      if (side != 0) {
+        const Vector a = positions[of[in[0]]];
+        const Vector normal = cross(positions[of[in[1]]] - a, positions[of[in[2]]] - a);
+        const Vector towards = perspective ? viewer - a : viewer;
+        const float facing = side * dot(normal, towards);
+        if (facing < 0 && facing * facing > kEdgeOn * kEdgeOn * dot(normal, normal) * dot(towards, towards)) continue;
+      }
+      std::memcpy(out + size_t(kept) * 3, in, 3 * sizeof(uint16_t));
+      ++kept;
+    }
+    mesh.unlockTriangles();
+    buffer_.drawn[p] = kept;
+  }
+  buffer_.chosen = side != 0;
 }
 
 void MD2Model::render(const RenderContext& context) {
@@ -210,10 +263,18 @@ void MD2Model::render(const RenderContext& context) {
     pose(posed.data());
     writeVertices(d, posed.data(), out);
     mesh->unlockVertices();
+    buffer_.positions.resize(size_t(d.vertexCount));
+    for (int32_t v = 0; v < d.vertexCount; ++v)
+      buffer_.positions[size_t(v)] = {posed[size_t(v)].position[0], posed[size_t(v)].position[1],
+                                      posed[size_t(v)].position[2]};
     buffer_.stamp = poseStamp_;
   }
-  for (const MD2Part& part : d.parts)
-    enqueue(*mesh, part.firstVertex, part.vertexCount, part.firstTriangle, part.triangleCount, renderBrush);
+  writeFacingTriangles(*mesh, context);
+  for (size_t p = 0; p < d.parts.size(); ++p) {
+    const MD2Part& part = d.parts[p];
+    if (buffer_.drawn[p] > 0)
+      enqueue(*mesh, part.firstVertex, part.vertexCount, part.firstTriangle, buffer_.drawn[p], renderBrush);
+  }
 }
 
 }  // namespace vx

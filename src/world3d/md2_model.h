@@ -112,6 +112,13 @@ class MD2Model : public Model {
     Buffer& operator=(const Buffer&) = delete;
     std::unique_ptr<DeviceMesh> mesh;
     uint32_t stamp = 0;
+    std::vector<Vector> positions;  // of the pose held, per file vertex
+    // The triangles written per part: those that can face the viewer the
+    // last triangles were chosen for, or all of them.
+    std::vector<int32_t> drawn;
+    bool chosen = false;  // whether the triangles written were chosen
+    uint32_t chosenStamp = 0;
+    Vector chosenFor;
   };
 
   // Shares the data; playback goes on from the same place, on its own.
@@ -123,6 +130,11 @@ class MD2Model : public Model {
   // This entity's device buffer with the triangles written; null when the
   // device cannot make one.
   DeviceMesh* deviceMesh(SceneDevice& device);
+  // Writes the triangles the view can see the front of (all of them when
+  // the brush draws back faces too), so that those facing away never reach
+  // the device.
+  void writeFacingTriangles(DeviceMesh& mesh, const RenderContext& context);
+  void writeTriangles(DeviceMesh& mesh, Vector viewer, bool perspective, float side);
 
   std::shared_ptr<const MD2Data> data_;
 

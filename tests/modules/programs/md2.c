@@ -1,8 +1,9 @@
 /* Sydney from the test media (VX_MEDIA), rendered headless and lit from the
    camera with no ambient light, over a dark blue background: standing,
    white and then in her skin; lying on the ground (her last frame); and as
-   a copy standing on the right after the original is freed. Each frame is
-   saved as a BMP file into VX_TEST_DIR. */
+   a copy standing on the right after the original is freed. The white
+   frame is drawn a second time with back faces too. Each frame is saved as
+   a BMP file into VX_TEST_DIR. */
 #include "testlib.h"
 
 static VxString* in_dir(const char* variable, const char* name) {
@@ -22,6 +23,11 @@ void __MAIN(void) {
   _frenderworld(1);
   log_int(_ftrisrendered());
   _fsavebuffer(_fbackbuffer(), in_dir("VX_TEST_DIR", "white.bmp"));
+  _fentityfx(sydney, 16);
+  _frenderworld(1);
+  log_int(_ftrisrendered());
+  _fsavebuffer(_fbackbuffer(), in_dir("VX_TEST_DIR", "both_sides.bmp"));
+  _fentityfx(sydney, 0);
   _fentitytexture(sydney, _floadtexture(in_dir("VX_MEDIA", "sydney.bmp"), 1), 0, 0);
   _frenderworld(1);
   _fsavebuffer(_fbackbuffer(), in_dir("VX_TEST_DIR", "stand.bmp"));
