@@ -24,12 +24,8 @@ int main(int argc, char** argv) {
   const std::string driverName = argv[1];
   const int frames = std::atoi(argv[3]);
   const video::E_DRIVER_TYPE type = driverName == "opengl" ? video::EDT_OPENGL : video::EDT_BURNINGSVIDEO;
-  IrrlichtDevice* device = createDevice(type, core::dimension2du(640, 480), 32, false, false, false);
-  if (!device) {
-    std::fprintf(stderr, "no %s device\n", driverName.c_str());
-    return 1;
-  }
-  device->getLogger()->setLogLevel(ELL_NONE);
+  IrrlichtDevice* device = openDevice(type, driverName.c_str());
+  if (!device) return 1;
   video::IVideoDriver* driver = device->getVideoDriver();
   scene::ISceneManager* scene = device->getSceneManager();
   video::ITexture* texture = driver->getTexture(argv[2]);

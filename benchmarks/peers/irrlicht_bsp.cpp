@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "irrlicht_frames.h"
 #include "../programs/bsp_path.h"
 
 using namespace irr;
@@ -29,12 +30,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int frames = std::atoi(argv[2]);
-  IrrlichtDevice* device = createDevice(video::EDT_OPENGL, core::dimension2du(640, 480), 32, false, false, false);
-  if (!device) {
-    std::fprintf(stderr, "no OpenGL device\n");
-    return 1;
-  }
-  device->getLogger()->setLogLevel(ELL_NONE);
+  IrrlichtDevice* device = openDevice(video::EDT_OPENGL, "OpenGL");
+  if (!device) return 1;
   video::IVideoDriver* driver = device->getVideoDriver();
   scene::ISceneManager* scene = device->getSceneManager();
 

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "irrlicht_frames.h"
+
 extern "C" {
 #include "../programs/collision_level.h"
 }
@@ -48,8 +50,8 @@ double seconds(std::chrono::steady_clock::time_point since) {
 
 int main(int argc, char** argv) {
   const int updates = argc > 1 ? std::atoi(argv[1]) : 300;
-  IrrlichtDevice* device = createDevice(video::EDT_NULL);
-  device->getLogger()->setLogLevel(ELL_NONE);
+  IrrlichtDevice* device = openDevice(video::EDT_NULL, "null");
+  if (!device) return 1;
   scene::ISceneManager* scene = device->getSceneManager();
 
   Level level{new scene::SMesh};

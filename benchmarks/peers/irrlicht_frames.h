@@ -1,11 +1,27 @@
 #pragma once
-// What the Irrlicht peers share: the runtime's default camera and the
-// timing of frames drawn with the scene manager.
+// What the Irrlicht peers share: opening the device, the runtime's default
+// camera and the timing of frames drawn with the scene manager.
 
 #include <irrlicht.h>
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+
+// A device with its log silenced: 640x480 at 32 bits for drawing drivers,
+// no window for the null driver. Null, said on standard error, when the
+// driver cannot be opened.
+inline irr::IrrlichtDevice* openDevice(irr::video::E_DRIVER_TYPE type, const char* name) {
+  irr::IrrlichtDevice* device = type == irr::video::EDT_NULL
+                                    ? irr::createDevice(type)
+                                    : irr::createDevice(type, irr::core::dimension2du(640, 480), 32, false, false, false);
+  if (!device) {
+    std::fprintf(stderr, "no %s device\n", name);
+    return nullptr;
+  }
+  device->getLogger()->setLogLevel(irr::ELL_NONE);
+  return device;
+}
 
 // The runtime's default camera at the origin looking along +z: 90 degrees
 // across, near 1, far 1000.

@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "irrlicht_frames.h"
+
 using namespace irr;
 
 int main(int argc, char** argv) {
@@ -22,12 +24,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <file> <loads> [<file> <loads>]...\n", argv[0]);
     return 2;
   }
-  IrrlichtDevice* device = createDevice(video::EDT_NULL);
-  if (!device) {
-    std::fprintf(stderr, "no device\n");
-    return 1;
-  }
-  device->getLogger()->setLogLevel(ELL_NONE);
+  IrrlichtDevice* device = openDevice(video::EDT_NULL, "null");
+  if (!device) return 1;
   video::IVideoDriver* driver = device->getVideoDriver();
   scene::ISceneManager* scene = device->getSceneManager();
   int status = 0;

@@ -22,12 +22,8 @@ int main(int argc, char** argv) {
   }
   const std::string media = argv[1];
   const int frames = std::atoi(argv[2]);
-  IrrlichtDevice* device = createDevice(video::EDT_OPENGL, core::dimension2du(640, 480), 32, false, false, false);
-  if (!device) {
-    std::fprintf(stderr, "no opengl device\n");
-    return 1;
-  }
-  device->getLogger()->setLogLevel(ELL_NONE);
+  IrrlichtDevice* device = openDevice(video::EDT_OPENGL, "OpenGL");
+  if (!device) return 1;
   video::IVideoDriver* driver = device->getVideoDriver();
   scene::ISceneManager* scene = device->getSceneManager();
   scene::IAnimatedMesh* mesh = scene->getMesh((media + "/sydney.md2").c_str());

@@ -62,12 +62,8 @@ int main(int argc, char** argv) {
   video::E_DRIVER_TYPE type = driverName == "opengl"     ? video::EDT_OPENGL
                               : driverName == "burnings" ? video::EDT_BURNINGSVIDEO
                                                          : video::EDT_SOFTWARE;
-  IrrlichtDevice* device = createDevice(type, core::dimension2du(640, 480), 32, false, false, false);
-  if (!device) {
-    std::fprintf(stderr, "no %s device\n", driverName.c_str());
-    return 1;
-  }
-  device->getLogger()->setLogLevel(ELL_NONE);
+  IrrlichtDevice* device = openDevice(type, driverName.c_str());
+  if (!device) return 1;
   video::IVideoDriver* driver = device->getVideoDriver();
   scene::ISceneManager* scene = device->getSceneManager();
   video::ITexture* texture = checkerTexture(driver);

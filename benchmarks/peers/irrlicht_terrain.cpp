@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "irrlicht_frames.h"
 #include "irrlicht_landscape.h"
 
 using namespace irr;
@@ -101,12 +102,8 @@ int main(int argc, char** argv) {
   }
   const float units = float(std::atof(argv[3]));
   const int frames = std::atoi(argv[4]);
-  IrrlichtDevice* device = createDevice(video::EDT_OPENGL, core::dimension2du(640, 480), 32, false, false, false);
-  if (!device) {
-    std::fprintf(stderr, "no OpenGL device\n");
-    return 1;
-  }
-  device->getLogger()->setLogLevel(ELL_NONE);
+  IrrlichtDevice* device = openDevice(video::EDT_OPENGL, "OpenGL");
+  if (!device) return 1;
   video::IVideoDriver* driver = device->getVideoDriver();
   scene::ISceneManager* scene = device->getSceneManager();
   std::vector<u8> landscapeBytes;

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "irrlicht_frames.h"
 #include "irrlicht_landscape.h"
 
 extern "C" {
@@ -29,8 +30,8 @@ int main(int argc, char** argv) {
   }
   const float units = float(std::atof(argv[2]));
   const int updates = std::atoi(argv[3]);
-  IrrlichtDevice* device = createDevice(video::EDT_NULL);
-  device->getLogger()->setLogLevel(ELL_NONE);
+  IrrlichtDevice* device = openDevice(video::EDT_NULL, "null");
+  if (!device) return 1;
   scene::ISceneManager* scene = device->getSceneManager();
   std::vector<u8> landscapeBytes;
   io::IReadFile* landscape = runtimeLandscape(device, argv[1], landscapeBytes);
