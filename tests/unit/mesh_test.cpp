@@ -141,7 +141,9 @@ TEST(Meshes, CornersWithinTheToleranceWeldIntoOneNormal) {
   ASSERT_TRUE(cube->updateNormals());
   for (int i = 0; i < s.vertexCount(); ++i) {
     for (int j = 0; j < s.vertexCount(); ++j) {
-      if (position(s, i) == position(s, j)) EXPECT_EQ(normal(s, i), normal(s, j));
+      if (position(s, i) == position(s, j)) {
+        EXPECT_EQ(normal(s, i), normal(s, j));
+      }
     }
     const Vector n = normal(s, i), p = position(s, i);
     EXPECT_TRUE(n.x * p.x > 0 && n.y * p.y > 0 && n.z * p.z > 0);
