@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,25 @@
 extern char** environ;
 
 namespace vxtest {
+
+namespace {
+
+// Where each thread of a program that does not end is, when a debugger is
+// at hand: a run cut off at its time limit says what it was waiting in.
+std::string threadsOf(pid_t pid) {
+  const std::string command =
+      "timeout 60 gdb -p " + std::to_string(pid) + " -batch -ex 'thread apply all bt 25' 2>/dev/null";
+  std::string threads;
+  if (FILE* gdb = popen(command.c_str(), "r")) {
+    char line[1024];
+    while (fgets(line, sizeof line, gdb))
+      if (line[0] == '#' || std::strncmp(line, "Thread", 6) == 0) threads += line;
+    pclose(gdb);
+  }
+  return threads;
+}
+
+}  // namespace
 
 std::string modulePath(const std::string& name) { return std::string(VX_MODULE_DIR) + "/" + name + ".vxm"; }
 std::string vxrunPath() { return VX_VXRUN; }
@@ -81,6 +101,8 @@ ProgramRun runProgram(const std::vector<std::string>& argv, const RunOptions& op
     int left = static_cast<int>(
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
     if (left <= 0) {
+      run.err += "\n[the program did not end in " + std::to_string(options.timeoutMs) + " ms; its threads:]\n" +
+                 threadsOf(pid);
       kill(pid, SIGKILL);
       break;
     }
