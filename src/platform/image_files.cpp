@@ -156,8 +156,7 @@ void copyUpright24(FIBITMAP* dib, Surface& destination, int32_t flags) {
   for (int y = 0; y < height; ++y) {
     const uint8_t* p = FreeImage_GetScanLine(dib, height - 1 - y);
     for (int x = 0; x < width; ++x, p += 3) row[x] = withAlpha(p[0] | (p[1] << 8) | (uint32_t(p[2]) << 16), flags);
-    convertRow(PixelFormat::argb8888(), reinterpret_cast<const uint8_t*>(row.data()), destination.format(),
-               destination.row(y), width);
+    destination.format().fromArgbRow(row.data(), destination.row(y), width);
   }
 }
 
