@@ -21,6 +21,7 @@
 #include "best_rate.h"
 #include "language/runtime_string.h"
 #include "platform/graphics_device.h"
+#include "platform/heap_policy.h"
 #include "registered.h"
 #include "world3d/vexel3d_module.h"
 #include "x_writer.h"
@@ -157,6 +158,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s write <directory> | %s <file> <loads>...\n", argv[0], argv[0]);
     return 2;
   }
+  vx::keepLargeBlocksInHeap();  // as vxrun does
   std::unique_ptr<vx::GraphicsDevice> graphics = vx::GraphicsDevice::create(640, 480, 32, false, false);
   if (!graphics) {
     std::fprintf(stderr, "no graphics device\n");

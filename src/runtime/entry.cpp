@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/heap_policy.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
 #include "runtime/command_line.h"
@@ -45,6 +46,7 @@ vx::Debugger* chooseDebugger() {
 
 int main(int argc, char** argv) {
   if (vx::isMessageBoxHelper(argc, argv)) return vx::runMessageBoxHelper(argc, argv);
+  vx::keepLargeBlocksInHeap();
   vx::showMessageBoxesThrough("/proc/self/exe");
   vx::Runtime* runtime = runtimeGetRuntime();
   runtime->startUp(nullptr);

@@ -1,7 +1,5 @@
 #include "engine3d/device/gl_scene_device.h"
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
@@ -657,20 +655,13 @@ void GlSceneDevice::setMultiTexture(bool enable) {
 
 // The device behind the engine's interface.
 
-constexpr int kKeptHeapBytes = 64 << 20;
-
 bool sceneDeviceAvailable(SceneContext context) {
   return context == SceneContext::kOffscreen ? OffscreenGL::available() : GlSceneDevice::currentContextUsable();
 }
 
 std::unique_ptr<SceneDevice> createSceneDevice(Canvas& target, SceneContext context, TextureLimits& limits) {
   std::unique_ptr<GlSceneDevice> device = GlSceneDevice::create(target, context);
-  if (!device) return nullptr;
-  limits = device->textureLimits();
-  // A software OpenGL frees and takes back megabytes at the top of the heap
-  // every frame; returning them to the system each time costs a page fault
-  // per 4 KiB on the next frame. The freed heap is kept instead.
-  mallopt(M_TRIM_THRESHOLD, kKeptHeapBytes);
+  if (device) limits = device->textureLimits();
   return device;
 }
 
