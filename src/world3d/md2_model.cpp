@@ -202,25 +202,25 @@ void MD2Model::writeFacingTriangles(DeviceMesh& mesh, const RenderContext& conte
   const Transform& toWorld = renderTransform();
   const float det = determinant(toWorld.m);
   if ((renderBrush.fx() & kFxNoCulling) || !(det != 0)) {
-    if (buffer_.chosen) writeTriangles(mesh, {}, false, 0);
+    if (buffer_.chosen) writeTriangles(mesh, nullptr);
     return;
   }
   // Facing is kept by the model's transform up to its determinant's sign:
   // the test runs in model space, from the eye (or along the view) taken
   // there.
   const Transform toModel = inverse(toWorld);
-  const Vector viewer = context.perspective ? toModel * context.eye.pos : toModel.m * -context.eye.m.k;
-  const float side = det > 0 ? 1.0f : -1.0f;
-  if (buffer_.chosen && buffer_.chosenStamp == poseStamp_ && buffer_.chosenFor == viewer * side) return;
-  writeTriangles(mesh, viewer, context.perspective, side);
+  const Facing facing{context.perspective ? toModel * context.eye.pos : toModel.m * -context.eye.m.k,
+                      context.perspective, det > 0 ? 1.0f : -1.0f};
+  if (buffer_.chosen && buffer_.chosenStamp == poseStamp_ && buffer_.chosenFor == facing.viewer * facing.side) return;
+  writeTriangles(mesh, &facing);
   buffer_.chosenStamp = poseStamp_;
-  buffer_.chosenFor = viewer * side;
+  buffer_.chosenFor = facing.viewer * facing.side;
 }
 
-// Side 0 writes every triangle. Otherwise a triangle is left out only when
-// the viewer is clearly behind its plane, so that a triangle seen nearly
-// edge on is left to the device to decide as it always does.
-void MD2Model::writeTriangles(DeviceMesh& mesh, Vector viewer, bool perspective, float side) {
+// A triangle is left out only when the viewer is clearly behind its plane,
+// so that one seen nearly edge on is left to the device to decide as it
+// always does.
+void MD2Model::writeTriangles(DeviceMesh& mesh, const Facing* facing) {
   constexpr float kEdgeOn = 1e-3f;  // cosine of the angle still left to the device
   const MD2Data& d = *data_;
   const Vector* positions = buffer_.positions.data();
@@ -232,12 +232,12 @@ void MD2Model::writeTriangles(DeviceMesh& mesh, Vector viewer, bool perspective,
     const uint16_t* of = d.vertexOf.data() + part.firstVertex;
     int32_t kept = 0;
     for (int32_t t = 0; t < part.triangleCount; ++t, in += 3) {
-      if (side != 0) {
+      if (facing) {
         const Vector a = positions[of[in[0]]];
         const Vector normal = cross(positions[of[in[1]]] - a, positions[of[in[2]]] - a);
-        const Vector towards = perspective ? viewer - a : viewer;
-        const float facing = side * dot(normal, towards);
-        if (facing < 0 && facing * facing > kEdgeOn * kEdgeOn * dot(normal, normal) * dot(towards, towards)) continue;
+        const Vector towards = facing->perspective ? facing->viewer - a : facing->viewer;
+        const float toward = facing->side * dot(normal, towards);
+        if (toward < 0 && toward * toward > kEdgeOn * kEdgeOn * dot(normal, normal) * dot(towards, towards)) continue;
       }
       std::memcpy(out + size_t(kept) * 3, in, 3 * sizeof(uint16_t));
       ++kept;
@@ -245,7 +245,7 @@ void MD2Model::writeTriangles(DeviceMesh& mesh, Vector viewer, bool perspective,
     mesh.unlockTriangles();
     buffer_.drawn[p] = kept;
   }
-  buffer_.chosen = side != 0;
+  buffer_.chosen = facing != nullptr;
 }
 
 void MD2Model::render(const RenderContext& context) {

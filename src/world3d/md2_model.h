@@ -134,7 +134,15 @@ class MD2Model : public Model {
   // the brush draws back faces too), so that those facing away never reach
   // the device.
   void writeFacingTriangles(DeviceMesh& mesh, const RenderContext& context);
-  void writeTriangles(DeviceMesh& mesh, Vector viewer, bool perspective, float side);
+  // Where the viewer is in model space (or the way towards it, for an
+  // orthographic view), and the sign of the model's determinant.
+  struct Facing {
+    Vector viewer;
+    bool perspective;
+    float side;
+  };
+  // Every triangle without a facing.
+  void writeTriangles(DeviceMesh& mesh, const Facing* facing);
 
   std::shared_ptr<const MD2Data> data_;
 
