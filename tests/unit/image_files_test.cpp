@@ -69,6 +69,63 @@ TEST(ImageFiles, SavedBmpFilesHaveTheExactLayout) {
   std::remove(path.c_str());
 }
 
+// An 8-bit BMP with a palette of the given colours (0xRRGGBB), each pixel
+// an index into it, rows given from the top.
+std::vector<uint8_t> palettedBmp(const std::vector<uint32_t>& palette, const std::vector<uint8_t>& pixels, int width,
+                                 int height) {
+  const uint32_t rowBytes = (uint32_t(width) + 3) & ~3u;
+  const uint32_t offset = 54 + 4 * uint32_t(palette.size()), size = offset + rowBytes * uint32_t(height);
+  std::vector<uint8_t> bmp;
+  auto u16 = [&](uint32_t v) { bmp.push_back(uint8_t(v)), bmp.push_back(uint8_t(v >> 8)); };
+  auto u32 = [&](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+  bmp = {'B', 'M'};
+  u32(size), u32(0), u32(offset);
+  u32(40), u32(uint32_t(width)), u32(uint32_t(height)), u16(1), u16(8), u32(0), u32(rowBytes * uint32_t(height));
+  u32(2835), u32(2835), u32(uint32_t(palette.size())), u32(0);
+  for (uint32_t c : palette) u32(c & 0xFFFFFF);
+  for (int y = height - 1; y >= 0; --y) {
+    bmp.insert(bmp.end(), pixels.begin() + ptrdiff_t(y) * width, pixels.begin() + ptrdiff_t(y + 1) * width);
+    bmp.resize(bmp.size() + rowBytes - uint32_t(width));
+  }
+  return bmp;
+}
+
+// A 24-bit file goes straight into the canvas in one pass a row; every
+// other kind through a 32-bit copy. The same picture both ways (the 24-bit
+// file large enough to be mapped, the paletted one small enough to be
+// read) loads to the same pixels for every preparation of alpha and into
+// every format.
+TEST(ImageFiles, TwentyFourBitAndPalettedFilesOfOnePictureLoadAlike) {
+  const int width = 160, height = 160;
+  const std::vector<uint32_t> palette = {0x000000, 0xFFFFFF, 0x102030, 0x80FF40, 0xFE0102, 0x3F7FBF, 0x010000};
+  std::vector<uint8_t> indices(size_t(width) * height);
+  auto picture = makeCanvas(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const uint8_t i = uint8_t((x / 7 + y / 5 + x * y / 97) % palette.size());
+      indices[size_t(y) * width + size_t(x)] = i;
+      picture->setPixelFast(x, y, palette[i]);
+    }
+  const std::string wide = tempPath("wide.bmp"), paletted = tempPath("paletted.bmp");
+  ASSERT_TRUE(vx::saveBmp(*picture, wide));
+  ASSERT_GE(readAll(wide).size(), 64u << 10);
+  writeAll(paletted, palettedBmp(palette, indices, width, height));
+
+  const int32_t kColor = vx::kCanvasColor, kAlpha = vx::kCanvasAlpha, kMasked = vx::kCanvasMasked;
+  for (int32_t flags : {0, kColor, kAlpha, kColor | kAlpha, kColor | kAlpha | kMasked})
+    for (const PixelFormat& format : {PixelFormat::xrgb8888(), PixelFormat::rgb565(), PixelFormat::rgb888()}) {
+      auto straight = load(wide, flags, front(format)), throughCopy = load(paletted, flags, front(format));
+      ASSERT_TRUE(straight && throughCopy);
+      ASSERT_EQ(straight->format(), throughCopy->format());
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+          ASSERT_EQ(straight->getPixel(x, y), throughCopy->getPixel(x, y))
+              << "flags " << flags << " at " << x << "," << y;
+    }
+  std::remove(wide.c_str());
+  std::remove(paletted.c_str());
+}
+
 TEST(ImageFiles, SavingConvertsFromTheCanvasFormat) {
   auto c = makeCanvas(1, 1, PixelFormat::rgb565());
   c->setPixelFast(0, 0, 0xFF8040);

@@ -228,6 +228,68 @@ TEST_F(MD2, TransitionsBlendFromThePoseShown) {
 // Copies share the data (the last one frees it) and play on their own, each
 // into a buffer of its own, written only when it is drawn and what it shows
 // has changed.
+// Only triangles that can face the viewer reach the device: those facing
+// it clearly are all sent, those facing clearly away never, seen from an
+// eye, along an orthographic view, and through a mirrored transform.
+TEST_F(MD2, OnlyTrianglesThatCanFaceTheViewerAreSent) {
+  MD2Model& model = load("sydney.md2");
+  model.setLocalPosition({0, 20, 100});
+  const int total = model.data().triangleCount();
+  // How each triangle of the drawn buffer faces a point (or, with a null
+  // point, the direction towards the viewer); +1, -1, or 0 when nearly
+  // edge on.
+  auto facings = [&](vxtest::RecordingMesh& mesh, Vector towards, bool perspective, float side) {
+    std::vector<int> result;
+    for (int t = 0; t < total; ++t) {
+      const uint16_t* i = model.data().indices.data() + 3 * t;
+      const Vector a = positionOf(mesh.vertexData[i[0]]);
+      const Vector n = vx::cross(positionOf(mesh.vertexData[i[1]]) - a, positionOf(mesh.vertexData[i[2]]) - a);
+      const Vector to = perspective ? towards - a : towards;
+      const float cosine = side * vx::dot(n, to) / (vx::length(n) * vx::length(to));
+      result.push_back(cosine > 0.01f ? 1 : cosine < -0.01f ? -1 : 0);
+    }
+    return result;
+  };
+  // The triangles drawn, each by its corners, to be found among the file's.
+  auto drawnCount = [&](vxtest::RecordingMesh& mesh, const std::vector<int>& facing) {
+    std::multiset<std::vector<uint16_t>> drawn;
+    const int count = device.draws.back().triangles;
+    for (int t = 0; t < count; ++t)
+      drawn.insert({mesh.indexData[3 * t], mesh.indexData[3 * t + 1], mesh.indexData[3 * t + 2]});
+    int front = 0, back = 0;
+    for (int t = 0; t < total; ++t) {
+      const uint16_t* i = model.data().indices.data() + 3 * t;
+      const bool sent = drawn.count({i[0], i[1], i[2]}) > 0;
+      EXPECT_TRUE(facing[t] == 0 || sent == (facing[t] > 0)) << "triangle " << t;
+      front += facing[t] > 0, back += facing[t] < 0;
+    }
+    EXPECT_GT(front, total / 4);
+    EXPECT_GT(back, total / 4);
+    return count;
+  };
+
+  vxtest::RecordingMesh* mesh = draw(model);
+  ASSERT_NE(mesh, nullptr);
+  const Vector eye{0, -20, -100};  // the origin, in the model's space
+  const int seen = drawnCount(*mesh, facings(*mesh, eye, true, 1));
+
+  context.perspective = false;  // looking along +z from everywhere
+  draw(model);
+  drawnCount(*mesh, facings(*mesh, {0, 0, -1}, false, 1));
+  context.perspective = true;
+
+  // Mirrored, seen from the same place in its space: the other side faces
+  // out, so every triangle is sent one way or the other.
+  model.setLocalScale({-1, 1, 1});
+  draw(model);
+  const int mirrored = drawnCount(*mesh, facings(*mesh, eye, true, -1));
+  EXPECT_GE(seen + mirrored, total);
+
+  model.setFX(vx::kFxNoCulling);
+  draw(model);
+  EXPECT_EQ(device.draws.back().triangles, total);
+}
+
 TEST_F(MD2, CopiesAndTheirBuffers) {
   auto shared = vx::loadMD2(media("faerie.md2"));
   const std::weak_ptr<const vx::MD2Data> data = shared;
