@@ -1,5 +1,5 @@
 // The FileSystem on real directories: Windows-style paths, listings, sizes
-// beyond 32 bits, and copying.
+// beyond 32 bits, and copying; whole files viewed for loaders.
 
 #include "platform/file_system.h"
 
@@ -9,13 +9,17 @@
 
 #include <filesystem>
 #include <set>
+#include <string>
+#include <utility>
 
+#include "platform/native_file.h"
 #include "temp_dir.h"
 
 using vx::nativePath;
 using vxtest::fileBytes;
 using vxtest::putFile;
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -117,4 +121,28 @@ TEST(FileSystem, CopyingReplacesTargetsButNeverTheSourceItself) {
   fs::create_directory(dir / "Dir");
   EXPECT_FALSE(files.copyFile(dir / "Dir", dir / "x"));
   EXPECT_FALSE(files.copyFile(dir / "Source", dir / "Dir"));
+}
+
+// Whole files for loaders: read when small, mapped when large, the same
+// bytes either way; nothing for what is not a readable regular file within
+// the limit.
+TEST(FileView, SmallAndLargeFilesGiveTheirBytes) {
+  vxtest::TempDir dir;
+  std::string small = "a few bytes", large(200000, '\0');
+  for (size_t i = 0; i < large.size(); ++i) large[i] = char(i * 7 + i / 251);
+  putFile(dir / "small", small);
+  putFile(dir / "large", large);
+  putFile(dir / "empty", "");
+  fs::create_directories(dir / "folder");
+
+  vx::FileView view;
+  for (const auto& [name, text] : {std::pair{"small", small}, std::pair{"large", large}, std::pair{"empty", ""s}}) {
+    ASSERT_TRUE(view.open(dir / name, 1 << 20)) << name;
+    EXPECT_EQ(std::string(view.bytes().begin(), view.bytes().end()), text) << name;
+  }
+  EXPECT_FALSE(view.open(dir / "large", large.size() - 1));
+  EXPECT_TRUE(view.bytes().empty());
+  EXPECT_FALSE(view.open(dir / "folder", 1 << 20));
+  EXPECT_FALSE(view.open(dir / "missing", 1 << 20));
+  EXPECT_TRUE(view.bytes().empty());
 }
