@@ -60,11 +60,8 @@ class TextLexer {
     }
     if (startsNumber(c)) {
       const uint8_t* start = p_;
-      uint32_t count = 0;
-      do {
-        p_ = skipSeparators(scanNumber<void>(p_, end_, nullptr), end_);
-        ++count;
-      } while (p_ != end_ && startsNumber(*p_));
+      uint32_t count;
+      p_ = scanNumberRun(p_, end_, count);
       if (run) *run = {start, p_, count, XNumbers::kText};
       return Token::kNumber;
     }

@@ -1,15 +1,18 @@
 #pragma once
 // The decimal numbers of DirectX text files and what separates them. They
 // are scanned twice, once when a file is parsed (to find where a run of
-// numbers ends) and once when a loader reads them: inline, since both
-// happen for every number.
+// numbers ends and how many it holds) and once when a loader reads them:
+// inline, since both happen for every number.
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
+
+#include <emmintrin.h>
 
 namespace vx {
 
@@ -45,6 +48,30 @@ inline const uint8_t* skipSeparators(const uint8_t* p, const uint8_t* end) {
   }
 }
 
+// The spelling exporters write, [sign]digits[.digits] with nine digits at
+// most and no exponent, read in registers. The digits are an exact double
+// and so is their power of ten; the quotient rounded to float is the float
+// nearest the number, since a double holds more than twice a float's
+// digits. Null when the number is spelled otherwise.
+inline const uint8_t* scanShortFloat(const uint8_t* p, const uint8_t* end, float* value) {
+  const bool negative = *p == '-';
+  const uint8_t* q = p + (negative || *p == '+');
+  const uint8_t* first = q;
+  uint32_t v = 0;
+  for (; q != end && uint8_t(*q - '0') < 10; ++q) v = v * 10 + (*q - '0');
+  std::ptrdiff_t digits = q - first, fraction = 0;
+  if (q != end && *q == '.') {
+    const uint8_t* point = ++q;
+    for (; q != end && uint8_t(*q - '0') < 10; ++q) v = v * 10 + (*q - '0');
+    fraction = q - point;
+    digits += fraction;
+  }
+  if (digits == 0 || digits > 9 || (q != end && (*q | 0x20) == 'e')) return nullptr;
+  const auto f = static_cast<float>(static_cast<double>(v) / kPowersOfTen[fraction]);
+  *value = negative ? -f : f;
+  return q;
+}
+
 // A decimal number with optional sign, fraction and exponent starting at
 // p; what is not a number reads as 0 and is passed over by one character at
 // least. Returns where it ends; a value type other than void receives its
@@ -54,6 +81,9 @@ inline const uint8_t* skipSeparators(const uint8_t* p, const uint8_t* end) {
 template <typename Value>
 const uint8_t* scanNumber(const uint8_t* p, const uint8_t* end, Value* value) {
   constexpr bool kValue = !std::is_void_v<Value>;
+  if constexpr (std::is_same_v<Value, float>) {
+    if (const uint8_t* q = scanShortFloat(p, end, value)) return q;
+  }
   const uint8_t* start = p;
   bool negative = false;
   if (*p == '-' || *p == '+') negative = *p++ == '-';
@@ -116,6 +146,78 @@ const uint8_t* scanNumber(const uint8_t* p, const uint8_t* end, Value* value) {
     }
     *value = static_cast<Value>(negative ? -v : v);
   }
+  return p;
+}
+
+
+// Passes the run of numbers starting at p, with the separators and comments
+// between and after them, and counts its numbers: the run ends where
+// something after a separator does not start a number. Sixteen bytes are
+// taken at once while they hold only digits, points, signs and separators
+// and every number among them is plain (a sign only at its start, one
+// point at most): their numbers are those starting after a separator, and
+// are counted a byte each in sixteen counters. Where that stops, the number
+// cut there is taken again from its start, and what is not plain is passed
+// a number at a time.
+inline const uint8_t* scanNumberRun(const uint8_t* p, const uint8_t* end, uint32_t& count) {
+  const __m128i flip = _mm_set1_epi8(char(0x80)), controls = _mm_set1_epi8(char('!' ^ 0x80));
+  const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
+  const __m128i comma = _mm_set1_epi8(','), semicolon = _mm_set1_epi8(';'), dot = _mm_set1_epi8('.');
+  const __m128i minus = _mm_set1_epi8('-'), plus = _mm_set1_epi8('+');
+  auto total = [](__m128i counters) {
+    const __m128i sums = _mm_sad_epu8(counters, _mm_setzero_si128());
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+  };
+  uint32_t n = 0;
+  for (;;) {
+    // p follows a separator or a number: what is in a number there starts
+    // one.
+    const uint8_t* const resumed = p;
+    __m128i previous = _mm_setzero_si128(), starts = _mm_setzero_si128();
+    uint32_t inNumberBefore = 0, openPoint = 0;
+    for (int blocks = 1; end - p >= 16; p += 16, ++blocks) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const __m128i separator =
+          _mm_or_si128(_mm_cmplt_epi8(_mm_xor_si128(bytes, flip), controls),
+                       _mm_or_si128(_mm_cmpeq_epi8(bytes, comma), _mm_cmpeq_epi8(bytes, semicolon)));
+      const __m128i digitValue = _mm_sub_epi8(bytes, zero);
+      const __m128i point = _mm_cmpeq_epi8(bytes, dot);
+      const __m128i sign = _mm_or_si128(_mm_cmpeq_epi8(bytes, minus), _mm_cmpeq_epi8(bytes, plus));
+      const __m128i inNumber =
+          _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(digitValue, nine), digitValue), _mm_or_si128(point, sign));
+      const auto separators = static_cast<uint32_t>(_mm_movemask_epi8(separator));
+      const auto numberBytes = static_cast<uint32_t>(_mm_movemask_epi8(inNumber));
+      const auto points = static_cast<uint32_t>(_mm_movemask_epi8(point));
+      const auto signs = static_cast<uint32_t>(_mm_movemask_epi8(sign));
+      // Not plain: a sign after a byte of a number, or a point whose
+      // number already has one. Adding a bit above each point to the bytes
+      // that are neither points nor separators carries it to the first of
+      // those above: a point there shares its number.
+      const uint32_t afterNumber = (numberBytes << 1) | inNumberBefore;
+      const uint32_t carried = (~(points | separators) & 0xFFFF) + ((points << 1) | openPoint);
+      if ((separators | numberBytes) != 0xFFFF || (signs & afterNumber) || (carried & points & 0xFFFF)) break;
+      const __m128i before = _mm_or_si128(_mm_slli_si128(inNumber, 1), _mm_srli_si128(previous, 15));
+      starts = _mm_sub_epi8(starts, _mm_andnot_si128(before, inNumber));
+      previous = inNumber;
+      inNumberBefore = numberBytes >> 15;
+      openPoint = carried >> 16;
+      if (blocks == 255) {
+        n += total(starts);
+        starts = _mm_setzero_si128();
+        blocks = 0;
+      }
+    }
+    n += total(starts);
+    if (inNumberBefore) {
+      while (p != resumed && !(kCharClasses[p[-1]] & kSeparator)) --p;
+      --n;
+    }
+    p = skipSeparators(p, end);
+    if (p == end || !startsNumber(*p)) break;
+    p = scanNumber<void>(p, end, nullptr);
+    ++n;
+  }
+  count = n;
   return p;
 }
 
