@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -20,6 +21,7 @@
 #include "world3d/three_ds_file.h"
 #include "world3d/vexel3d_module.h"
 #include "world3d/x_file.h"
+#include "world3d/x_text_numbers.h"
 #include "math3d_expect.h"
 #include "temp_dir.h"
 #include "three_ds_writer.h"
@@ -200,6 +202,39 @@ TEST_F(ForeignModels, TextNumbersReadAsTheFloatNearestTheirValue) {
     const vx::Vertex& v = s.vertices()[n / 3];
     const float read = n % 3 == 0 ? v.x : n % 3 == 1 ? v.y : v.z;
     EXPECT_EQ(read, static_cast<float>(std::strtod(values[n].c_str(), nullptr))) << values[n];
+  }
+}
+
+// A run of text numbers ends and counts as it does read a number at a
+// time, wherever sixteen-byte blocks cut it: plain numbers, numbers that
+// run into each other ("1-2", "1.2.3"), exponents, comments, long digit
+// strings and what ends a run.
+TEST(XTextNumbers, RunsEndAndCountAsReadANumberAtATime) {
+  using namespace vx::x_text;
+  const std::vector<std::string> pieces = {
+      "0.500000;", "-12.25,",  "3;",     "1-2 ",  "1.2.3;", "--5;",      "1e5,",  "2.5E-3;", "7e;",
+      ".5 ",       "5. ",      "+.;",    "- ",    "\t\r\n", "# note\n", "// x\n", "12345678901234567890.5;",
+      ",,;;",      "-0.032702;0.997859;-0.056641;,\n   ", "}", "Name", "\"s\"", "/", "9"};
+  std::mt19937 random(5);
+  for (int text = 0; text < 4000; ++text) {
+    std::string body;
+    const int count = 1 + int(random() % 12);
+    for (int n = 0; n < count; ++n) body += pieces[random() % pieces.size()];
+    for (size_t shift = 0; shift < 17; shift += 1 + random() % 5) {
+      const std::string bytes = std::string(shift, ' ') + "4 " + body;
+      const auto* begin = reinterpret_cast<const uint8_t*>(bytes.data()) + shift;
+      const auto* end = reinterpret_cast<const uint8_t*>(bytes.data()) + bytes.size();
+      uint32_t expectedCount = 0;
+      const uint8_t* expectedEnd = begin;
+      do {
+        expectedEnd = skipSeparators(scanNumber<void>(expectedEnd, end, nullptr), end);
+        ++expectedCount;
+      } while (expectedEnd != end && startsNumber(*expectedEnd));
+      uint32_t runCount = 0;
+      const uint8_t* runEnd = scanNumberRun(begin, end, runCount);
+      ASSERT_EQ(runEnd - begin, expectedEnd - begin) << bytes;
+      ASSERT_EQ(runCount, expectedCount) << bytes;
+    }
   }
 }
 
