@@ -7,6 +7,7 @@
 #include "engine3d/lower_case.h"
 #include "engine3d/texture_loading.h"
 #include "platform/file_system.h"
+#include "platform/graphics_device.h"
 
 namespace vx {
 
@@ -97,6 +98,19 @@ Texture loadTexture(GraphicsDevice& graphics, const TextureFilters& filters, std
   std::shared_ptr<TextureImage> image = load(graphics, key, std::string(name), flags, strip);
   enter(image);
   return Texture(std::move(image));
+}
+
+void prefetchTexture(GraphicsDevice& graphics, const TextureFilters& filters, std::string_view file, int32_t flags) {
+  flags = textureCanvasFlags(filters.apply(lowerCase(file), flags));
+  if (flags & kTextureCubeMap) return;
+  if (!textureDirectory.empty()) {
+    const std::string_view last = lastComponent(file);
+    if (cached(lowerCase(textureDirectory) + lowerCase(last), flags, {})) return;
+    const std::string path = nativePath(textureDirectory + std::string(last));
+    std::error_code failed;
+    if (std::filesystem::is_regular_file(path, failed)) return graphics.prefetchCanvas(path, flags);
+  }
+  if (!cached(fullPathKey(file), flags, {})) graphics.prefetchCanvas(nativePath(file), flags);
 }
 
 void setTextureDirectory(std::string_view directory) {

@@ -31,6 +31,12 @@ struct TextureStrip {
 Texture loadTexture(GraphicsDevice& graphics, const TextureFilters& filters, std::string_view file, int32_t flags,
                     const TextureStrip& strip = {});
 
+// Starts decoding the image file that loadTexture would read for these
+// arguments (a whole image, not yet loaded with those flags), so that a
+// model loader can read its geometry meanwhile; the loader's
+// GraphicsDevice::forgetPrefetched drops what it did not load.
+void prefetchTexture(GraphicsDevice& graphics, const TextureFilters& filters, std::string_view file, int32_t flags);
+
 // The directory textures are looked for in first (empty: none).
 void setTextureDirectory(std::string_view directory);
 

@@ -81,7 +81,9 @@ Canvas* GraphicsDevice::createCanvas(int width, int height, int32_t flags) {
 }
 
 Canvas* GraphicsDevice::loadCanvas(const std::string& file, int32_t flags) {
-  return adoptCanvas(vx::loadCanvas(this, file, flags, context_));
+  std::shared_ptr<Surface> surface;
+  if (!prefetch_.take(file, flags, surface)) surface = loadSurface(file, flags, context_);
+  return surface ? adoptCanvas(std::make_unique<Canvas>(this, std::move(surface), flags)) : nullptr;
 }
 
 void GraphicsDevice::freeCanvas(Canvas* canvas) {

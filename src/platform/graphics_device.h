@@ -14,6 +14,7 @@
 #include "engine3d/device/scene_device.h"
 #include "platform/canvas.h"
 #include "platform/font.h"
+#include "platform/image_prefetch.h"
 #include "platform/movie.h"
 #include "runtime/handles.h"
 
@@ -43,6 +44,10 @@ class GraphicsDevice {
   // the front and back canvases, so that one lookup checks any buffer.
   Canvas* createCanvas(int width, int height, int32_t flags);
   Canvas* loadCanvas(const std::string& file, int32_t flags);
+  // Image files a loader will load next, decoded meanwhile on another
+  // thread; loadCanvas takes them. Forgetting them drops those not taken.
+  void prefetchCanvas(const std::string& file, int32_t flags) { prefetch_.request(file, flags, context_); }
+  void forgetPrefetched() { prefetch_.forget(); }
   Canvas* adoptCanvas(std::unique_ptr<Canvas> canvas);
   // The canvas of a handle; an unknown one raises "Buffer does not exist"
   // when debugging and gives null otherwise.
@@ -117,6 +122,8 @@ class GraphicsDevice {
   SceneContext sceneContext_ = SceneContext::kOffscreen;
   std::unique_ptr<SceneDevice> scene_;
   void (*canvasFreeHandler_)(Canvas&) = nullptr;
+  // Last, so that it goes first, before the context its decodings use.
+  ImagePrefetch prefetch_;
 };
 
 // The pixel format of a mode's canvases for a depth of 16, 24 or 32.

@@ -36,6 +36,9 @@ class MeshBuilder {
     triangles_.push_back({{v0, v1, v2}, group});
     return true;
   }
+  // Draws a triangle added before, numbered in the order added, with the
+  // brush of another group.
+  void setGroup(int32_t triangle, int32_t group) { triangles_[triangle].group = group; }
   // Room for so many more vertices, triangles.
   void reserve(size_t vertices, size_t triangles) {
     vertices_.reserve(vertices_.size() + vertices);

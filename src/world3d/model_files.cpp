@@ -3,6 +3,7 @@
 #include "engine3d/lower_case.h"
 #include "engine3d/texture_cache.h"
 #include "platform/file_system.h"
+#include "platform/graphics_device.h"
 #include "world3d/three_ds_file.h"
 #include "world3d/v3d_file.h"
 #include "world3d/x_file.h"
@@ -44,7 +45,9 @@ std::unique_ptr<Object> loadModel(World& world, std::string_view file, int32_t f
     // A loader matrix is made for every extension that is loaded.
     const Matrix matrix = world.loaderMatrices.try_emplace(extension).first->second;
     TextureDirectory directory(file);
-    return loader.load({world, nativePath(file), flags, matrix});
+    std::unique_ptr<Object> model = loader.load({world, nativePath(file), flags, matrix});
+    if (world.graphics) world.graphics->forgetPrefetched();
+    return model;
   }
   return nullptr;
 }

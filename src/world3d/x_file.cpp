@@ -88,7 +88,18 @@ class XReader {
   int32_t length_ = 0;
 };
 
+// The texture files of a file's objects, decoded while its geometry is
+// read.
+void prefetchTextures(const ModelLoad& load, const std::vector<XObject>& objects) {
+  for (const XObject& object : objects) {
+    if (object.type == "TextureFilename" && !object.strings.empty())
+      prefetchTexture(*load.world.graphics, load.world.textureFilters, object.strings[0], 0);
+    prefetchTextures(load, object.children);
+  }
+}
+
 std::unique_ptr<Object> XReader::read() {
+  if (load_.flags != kLoadAnimSeq && load_.world.graphics) prefetchTextures(load_, file_.objects);
   auto root = std::make_unique<Mesh>();
   for (const XObject& object : file_.objects) {
     if (object.type == "Frame")
@@ -138,7 +149,7 @@ void XReader::readMesh(const XObject& object, Mesh& target) {
   const int64_t faceCount = std::max<int64_t>(values.nextCount(1), 0);
 
   bool hasNormals = false;
-  std::vector<int32_t> faceGroups;
+  std::vector<const XObject*> materialLists;
   for (const XObject& child : object.children) {
     Values records(child);
     // Optional records apply only when they have one entry per vertex.
@@ -164,27 +175,35 @@ void XReader::readMesh(const XObject& object, Mesh& target) {
       hasNormals = true;
       for (int32_t n = 0; n < vertexCount; ++n) builder.vertex(n).setNormal(space_.normal(records.nextVector()));
     } else if (child.type == "MeshMaterialList" && load_.flags != kLoadAnimSeq) {
-      readMaterialList(child, faceCount, builder, faceGroups);
+      materialLists.push_back(&child);
     }
   }
 
   // Faces of n corners are fans about their first; shorter ones are
-  // dropped.
+  // dropped. Their material lists are read after them, so that the
+  // textures those name decode while the faces are read: the triangles
+  // then take their faces' brushes.
   const int32_t plain = builder.group(Brush());
+  std::vector<int32_t> triangleFaces;
   builder.reserve(0, std::min<size_t>(values.remaining(), static_cast<size_t>(faceCount) * 2));
   for (int64_t face = 0; face < faceCount; ++face) {
     const int64_t corners = values.nextCount(1);
     if (corners < 0) break;
-    const int32_t group = faceGroups.empty() ? plain : faceGroups[std::min<size_t>(face, faceGroups.size() - 1)];
     const int32_t first = values.nextIndex();
     int32_t previous = values.nextIndex();
     for (int64_t c = 2; c < corners; ++c) {
       int32_t b = previous, next = values.nextIndex(), cc = next;
       space_.wind(b, cc);
-      builder.addTriangle(first, b, cc, group);
+      if (builder.addTriangle(first, b, cc, plain) && !materialLists.empty())
+        triangleFaces.push_back(static_cast<int32_t>(face));
       previous = next;
     }
   }
+  std::vector<int32_t> faceGroups;
+  for (const XObject* list : materialLists) readMaterialList(*list, faceCount, builder, faceGroups);
+  if (!faceGroups.empty())
+    for (size_t t = 0; t < triangleFaces.size(); ++t)
+      builder.setGroup(static_cast<int32_t>(t), faceGroups[std::min<size_t>(triangleFaces[t], faceGroups.size() - 1)]);
 
   // Normals are computed for this record's geometry alone.
   if (hasNormals || target.surfaces().empty()) {
