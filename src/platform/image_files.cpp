@@ -58,8 +58,8 @@ struct FileBytes {
 constexpr uint64_t kMaxFileBytes = 256 << 20;
 
 // Decoders report damaged data they have worked around through FreeImage's
-// message hook.
-int messagesSeen = 0;
+// message hook, on the thread that decodes: images decode on more than one.
+thread_local int messagesSeen = 0;
 
 void DLL_CALLCONV countMessage(FREE_IMAGE_FORMAT, const char*) { ++messagesSeen; }
 
@@ -150,13 +150,35 @@ void prepareAlpha(Surface& image, int32_t flags, bool imageHasAlpha) {
 // A 24-bit image (bytes B, G, R, rows from the bottom) into a surface of
 // its size in one pass a row: the rows turned upright, the pixels given
 // their alpha and converted to the surface's format.
+// Opaque pixels into 32-bit surfaces, the common case, are written straight
+// from the bytes, four pixels out of three 32-bit words.
 void copyUpright24(FIBITMAP* dib, Surface& destination, int32_t flags) {
   const int width = destination.width(), height = destination.height();
+  const PixelFormat& format = destination.format();
+  const bool opaque32 = !(flags & kCanvasAlpha) && (format == PixelFormat::argb8888() || format == PixelFormat::xrgb8888());
+  if (opaque32) {
+    const uint32_t alpha = format == PixelFormat::argb8888() ? 0xFF000000u : 0;
+    for (int y = 0; y < height; ++y) {
+      const uint8_t* p = FreeImage_GetScanLine(dib, height - 1 - y);
+      auto* out = reinterpret_cast<uint32_t*>(destination.row(y));
+      int x = 0;
+      for (; x + 4 <= width; x += 4, p += 12) {
+        uint32_t w[3];
+        std::memcpy(w, p, 12);
+        out[x] = (w[0] & 0xFFFFFF) | alpha;
+        out[x + 1] = (w[0] >> 24) | ((w[1] & 0xFFFF) << 8) | alpha;
+        out[x + 2] = (w[1] >> 16) | ((w[2] & 0xFF) << 16) | alpha;
+        out[x + 3] = (w[2] >> 8) | alpha;
+      }
+      for (; x < width; ++x, p += 3) out[x] = p[0] | (p[1] << 8) | (uint32_t(p[2]) << 16) | alpha;
+    }
+    return;
+  }
   std::vector<uint32_t> row(width);
   for (int y = 0; y < height; ++y) {
     const uint8_t* p = FreeImage_GetScanLine(dib, height - 1 - y);
     for (int x = 0; x < width; ++x, p += 3) row[x] = withAlpha(p[0] | (p[1] << 8) | (uint32_t(p[2]) << 16), flags);
-    destination.format().fromArgbRow(row.data(), destination.row(y), width);
+    format.fromArgbRow(row.data(), destination.row(y), width);
   }
 }
 
@@ -185,7 +207,7 @@ std::shared_ptr<Surface> loadSurface(const std::string& file, int32_t flags, con
   if (!bitmaps.loaded || damaged(fif, bytes, messagesSeen - messagesBefore)) return nullptr;
   const bool imageHasAlpha = FreeImage_GetBPP(bitmaps.loaded) == 32 || FreeImage_IsTransparent(bitmaps.loaded);
   const int width = int(FreeImage_GetWidth(bitmaps.loaded)), height = int(FreeImage_GetHeight(bitmaps.loaded));
-  std::shared_ptr<Surface> destination = createSurface(width, height, flags, context);
+  std::shared_ptr<Surface> destination = createSurface(width, height, flags, context, Surface::kWrittenFirst);
   if (!destination) return nullptr;
   if (FreeImage_GetImageType(bitmaps.loaded) == FIT_BITMAP && FreeImage_GetBPP(bitmaps.loaded) == 24 &&
       !imageHasAlpha && destination->width() == width && destination->height() == height) {

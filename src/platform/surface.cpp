@@ -20,7 +20,7 @@ int roundUpToPowerOfTwo(int v) {
 
 }  // namespace
 
-std::unique_ptr<Surface> Surface::create(int width, int height, const PixelFormat& format) {
+std::unique_ptr<Surface> Surface::create(int width, int height, const PixelFormat& format, Contents contents) {
   if (!format.valid() || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return nullptr;
   // Rows start 16-byte aligned so that whole rows can be filled in wide stores.
   const int64_t pitch = (int64_t(width) * format.bytesPerPixel() + kRowAlignment - 1) & ~int64_t(kRowAlignment - 1);
@@ -28,7 +28,7 @@ std::unique_ptr<Surface> Surface::create(int width, int height, const PixelForma
   if (bytes > kMaxBytes) return nullptr;
   void* memory = std::aligned_alloc(kRowAlignment, static_cast<size_t>(bytes));
   if (!memory) return nullptr;
-  std::memset(memory, 0, static_cast<size_t>(bytes));
+  if (contents == kZeroed) std::memset(memory, 0, static_cast<size_t>(bytes));
   std::unique_ptr<Surface> s(new (std::nothrow) Surface);
   if (!s) {
     std::free(memory);
@@ -121,11 +121,12 @@ void adaptTextureSize(int& width, int& height, const TextureLimits* limits) {
   height = h;
 }
 
-std::shared_ptr<Surface> createSurface(int width, int height, int32_t flags, const SurfaceContext& context) {
+std::shared_ptr<Surface> createSurface(int width, int height, int32_t flags, const SurfaceContext& context,
+                                       Surface::Contents contents) {
   const PixelFormat format = surfaceFormat(flags, context);
   const bool texture = flags & kCanvasTexture;
   if (texture) adaptTextureSize(width, height, context.textureLimits);
-  std::unique_ptr<Surface> surface = Surface::create(width, height, format);
+  std::unique_ptr<Surface> surface = Surface::create(width, height, format, contents);
   if (!surface) return nullptr;
   if (texture && (flags & kCanvasCubeMap)) {
     for (int i = 0; i < 5; ++i) {

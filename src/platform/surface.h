@@ -42,9 +42,12 @@ class Surface {
   static constexpr int kMaxSide = 32768;
   static constexpr int64_t kMaxBytes = int64_t(1) << 29;
 
-  // A surface with its own zeroed memory; null when the size or format is
+  // A surface with its own memory, zeroed unless whoever makes it writes
+  // every pixel before any is read; null when the size or format is
   // unusable or the memory cannot be had.
-  static std::unique_ptr<Surface> create(int width, int height, const PixelFormat& format);
+  enum Contents { kZeroed, kWrittenFirst };
+  static std::unique_ptr<Surface> create(int width, int height, const PixelFormat& format,
+                                         Contents contents = kZeroed);
   // A surface over memory owned elsewhere, rows pitch bytes apart.
   static std::unique_ptr<Surface> wrap(uint8_t* bits, int32_t pitch, int width, int height,
                                        const PixelFormat& format);
@@ -135,8 +138,10 @@ void adaptTextureSize(int& width, int& height, const TextureLimits* limits);
 CanvasRect stretchCopy(Surface& dest, int x, int y, int width, int height, const Surface& source, int sourceX,
                        int sourceY, int sourceWidth, int sourceHeight);
 
-// A new zeroed surface for a canvas of these flags (texture size adapted,
-// mipmap chain and cube faces made); null when it cannot be made.
-std::shared_ptr<Surface> createSurface(int width, int height, int32_t flags, const SurfaceContext& context);
+// A new surface for a canvas of these flags (texture size adapted, mipmap
+// chain and cube faces made), its top level zeroed unless its maker writes
+// every pixel first; null when it cannot be made.
+std::shared_ptr<Surface> createSurface(int width, int height, int32_t flags, const SurfaceContext& context,
+                                       Surface::Contents contents = Surface::kZeroed);
 
 }  // namespace vx

@@ -1,12 +1,14 @@
-// BMP files written byte for byte, round trips, damaged files, and images
-// made by others (from Debian's libirrlicht-doc package, fetched by the test
-// set-up) loading with the right size, pixels and alpha.
+// BMP files written byte for byte, round trips, damaged files, images
+// decoded ahead on another thread, and images made by others (from
+// Debian's libirrlicht-doc package, fetched by the test set-up) loading
+// with the right size, pixels and alpha.
 
 #include "platform/image_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "canvas_test_support.h"
+#include "platform/image_prefetch.h"
 
 using vx::Canvas;
 using vx::PixelFormat;
@@ -96,7 +99,7 @@ std::vector<uint8_t> palettedBmp(const std::vector<uint32_t>& palette, const std
 // read) loads to the same pixels for every preparation of alpha and into
 // every format.
 TEST(ImageFiles, TwentyFourBitAndPalettedFilesOfOnePictureLoadAlike) {
-  const int width = 160, height = 160;
+  const int width = 163, height = 160;  // rows of no whole number of four pixels
   const std::vector<uint32_t> palette = {0x000000, 0xFFFFFF, 0x102030, 0x80FF40, 0xFE0102, 0x3F7FBF, 0x010000};
   std::vector<uint8_t> indices(size_t(width) * height);
   auto picture = makeCanvas(width, height);
@@ -113,7 +116,8 @@ TEST(ImageFiles, TwentyFourBitAndPalettedFilesOfOnePictureLoadAlike) {
 
   const int32_t kColor = vx::kCanvasColor, kAlpha = vx::kCanvasAlpha, kMasked = vx::kCanvasMasked;
   for (int32_t flags : {0, kColor, kAlpha, kColor | kAlpha, kColor | kAlpha | kMasked})
-    for (const PixelFormat& format : {PixelFormat::xrgb8888(), PixelFormat::rgb565(), PixelFormat::rgb888()}) {
+    for (const PixelFormat& format :
+         {PixelFormat::xrgb8888(), PixelFormat::argb8888(), PixelFormat::rgb565(), PixelFormat::rgb888()}) {
       auto straight = load(wide, flags, front(format)), throughCopy = load(paletted, flags, front(format));
       ASSERT_TRUE(straight && throughCopy);
       ASSERT_EQ(straight->format(), throughCopy->format());
@@ -124,6 +128,43 @@ TEST(ImageFiles, TwentyFourBitAndPalettedFilesOfOnePictureLoadAlike) {
     }
   std::remove(wide.c_str());
   std::remove(paletted.c_str());
+}
+
+// Images decoded ahead are the images loaded, taken in any order, each
+// once; a file and flags not asked for, or forgotten, are not there.
+TEST(ImageFiles, PrefetchedImagesAreThoseLoaded) {
+  std::vector<std::string> files;
+  for (int n = 0; n < 3; ++n) {
+    auto picture = makeCanvas(40 + n, 30);
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 40 + n; ++x) picture->setPixelFast(x, y, uint32_t(x * 5 + y * 7 + n * 40) * 0x010203u);
+    files.push_back(tempPath("ahead" + std::to_string(n) + ".bmp"));
+    ASSERT_TRUE(vx::saveBmp(*picture, files.back()));
+  }
+  files.push_back(tempPath("missing.bmp"));
+  const vx::SurfaceContext context = front();
+  vx::ImagePrefetch prefetch;
+  for (int round = 0; round < 2; ++round) {
+    for (const std::string& file : files) prefetch.request(file, vx::kCanvasColor, context);
+    for (size_t n : {2u, 0u, 3u, 1u}) {
+      std::shared_ptr<vx::Surface> taken;
+      ASSERT_TRUE(prefetch.take(files[n], vx::kCanvasColor, taken));
+      const std::shared_ptr<vx::Surface> loaded = vx::loadSurface(files[n], vx::kCanvasColor, context);
+      ASSERT_EQ(bool(taken), bool(loaded)) << files[n];
+      if (!loaded) continue;
+      ASSERT_EQ(taken->width(), loaded->width());
+      for (int y = 0; y < loaded->height(); ++y)
+        ASSERT_EQ(std::memcmp(taken->row(y), loaded->row(y), size_t(loaded->width()) * 4), 0) << files[n];
+      std::shared_ptr<vx::Surface> again;
+      EXPECT_FALSE(prefetch.take(files[n], vx::kCanvasColor, again));
+    }
+  }
+  prefetch.request(files[0], vx::kCanvasColor, context);
+  std::shared_ptr<vx::Surface> other;
+  EXPECT_FALSE(prefetch.take(files[0], 0, other));
+  prefetch.forget();
+  EXPECT_FALSE(prefetch.take(files[0], vx::kCanvasColor, other));
+  for (const std::string& file : files) std::remove(file.c_str());
 }
 
 TEST(ImageFiles, SavingConvertsFromTheCanvasFormat) {
