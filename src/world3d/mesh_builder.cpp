@@ -79,7 +79,9 @@ void MeshBuilder::finishGroup(Mesh& mesh, const Brush& brush, const int32_t* fir
       makeRoom();
       ++stamp_;
     }
-    Triangle triangle;
+    // Written in place: a triangle built apart and copied in is read back
+    // wider than its halves were stored, which stalls.
+    Triangle& triangle = triangles.emplace_back();
     for (int c = 0; c < 3; ++c) {
       const int32_t v = corners.v[c];
       if (stamps_[v] != stamp_) {
@@ -89,7 +91,6 @@ void MeshBuilder::finishGroup(Mesh& mesh, const Brush& brush, const int32_t* fir
       }
       triangle.v[c] = static_cast<uint16_t>(copies_[v]);
     }
-    triangles.push_back(triangle);
   }
   surface->append(std::move(vertices), std::move(triangles));
 }
