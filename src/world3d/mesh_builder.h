@@ -67,11 +67,6 @@ class MeshBuilder {
   std::vector<Corners> triangles_;
   Groups groups_;
   Groups::iterator last_ = groups_.end();  // of the last triangle's brush
-  // Per vertex, its copy in the surface being filled: valid where its stamp
-  // is the current one, which moves with every new surface.
-  std::vector<int32_t> copies_;
-  std::vector<uint32_t> stamps_;
-  uint32_t stamp_ = 0;
 };
 
 }  // namespace vx

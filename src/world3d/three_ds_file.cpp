@@ -180,9 +180,10 @@ void ThreeDSReader::readMaterial(ByteReader data) {
 
 void ThreeDSReader::readTriangleMesh(ByteReader data, Mesh& mesh) {
   MeshBuilder builder;
+  const int32_t plain = builder.group(Brush());
   std::vector<Vector> positions;
   std::vector<std::array<uint16_t, 3>> faces;
-  std::vector<const Brush*> faceBrushes;
+  std::vector<int32_t> faceGroups;
   std::vector<float> coords;
   Transform objectMatrix;
   Chunk chunk, part;
@@ -196,16 +197,18 @@ void ThreeDSReader::readTriangleMesh(ByteReader data, Mesh& mesh) {
         uint16_t flags;
         chunk.data.readAll(face[0], face[1], face[2], flags);
       }
-      faceBrushes.assign(faces.size(), nullptr);
+      faceGroups.assign(faces.size(), plain);
       while (nextChunk(chunk.data, part)) {
         std::string name;
         if (part.id != kFaceMaterial || !part.data.read(name)) continue;
         const auto material = materials_.find(name);
+        if (material == materials_.end()) continue;
+        const int32_t group = builder.group(material->second);
         const uint16_t count = readCount(part.data, 2);
         for (uint16_t n = 0; n < count; ++n) {
           uint16_t face = 0;
           part.data.read(face);
-          if (face < faceBrushes.size() && material != materials_.end()) faceBrushes[face] = &material->second;
+          if (face < faceGroups.size()) faceGroups[face] = group;
         }
       }
     } else if (chunk.id == kTextureCoords) {
@@ -233,11 +236,10 @@ void ThreeDSReader::readTriangleMesh(ByteReader data, Mesh& mesh) {
     }
     builder.addVertex(v);
   }
-  const Brush plain;
   for (size_t f = 0; f < faces.size(); ++f) {
     int32_t a = faces[f][0], b = faces[f][1], c = faces[f][2];
     space_.wind(b, c);
-    builder.addTriangle(a, b, c, faceBrushes[f] ? *faceBrushes[f] : plain);
+    builder.addTriangle(a, b, c, faceGroups[f]);
   }
   builder.finish(mesh);
   mesh.updateNormals();
