@@ -189,7 +189,7 @@ int main(int argc, char** argv) {
       status = 1;
       continue;
     }
-    std::printf("%s: %.3f ms per load\n", file.c_str(), 1000 / rate);
+    std::printf("%s: %.4f ms per load\n", file.c_str(), 1000 / rate);
   }
   vx::endWorld3D();
   return status;

@@ -32,6 +32,6 @@ done | awk '/ ms per load$/ {
 } END {
   for (f = 1; f <= files; ++f) {
     o = least["runtime", name[f]]; i = least["irrlicht", name[f]]
-    printf "%-16s runtime %8.3f ms   irrlicht %8.3f ms   %.2fx as fast\n", name[f], o, i, i / o
+    printf "%-16s runtime %9.4f ms   irrlicht %9.4f ms   %.2fx as fast\n", name[f], o, i, i / o
   }
 }'

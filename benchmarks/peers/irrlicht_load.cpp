@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
       status = 1;
       continue;
     }
-    std::printf("%s: %.3f ms per load\n", file, best / loads);
+    std::printf("%s: %.4f ms per load\n", file, best / loads);
   }
   device->drop();
   return status;
