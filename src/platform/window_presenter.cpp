@@ -38,7 +38,19 @@ SDL_Rect letterboxRect(int width, int height, int outWidth, int outHeight) {
   return {0, (outHeight - h) / 2, outWidth, h};
 }
 
-WindowPresenter::WindowPresenter(SDL_Window* window) : window_(window), gl_(WindowGL::create(window)) {}
+namespace {
+
+bool windowShown() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || SDL_strcmp(driver, "dummy") != 0) return true;
+  const char* asked = SDL_getenv("VX_PRESENT_HEADLESS");
+  return asked && SDL_strcmp(asked, "1") == 0;
+}
+
+}  // namespace
+
+WindowPresenter::WindowPresenter(SDL_Window* window)
+    : window_(window), shows_(windowShown()), gl_(WindowGL::create(window)) {}
 
 WindowPresenter::~WindowPresenter() {
   if (texture_) SDL_DestroyTexture(texture_);
@@ -63,6 +75,10 @@ const uint32_t* WindowPresenter::convert(const Canvas& canvas, const uint16_t (*
 }
 
 bool WindowPresenter::present(const Canvas& canvas, PresentFit fit, const uint16_t (*ramps)[256]) {
+  if (!shows_) {
+    ++frames_;
+    return true;
+  }
   if (!gl_) return presentWithRenderer(canvas, fit, ramps);
   int outWidth = 0, outHeight = 0;
   gl_->drawableSize(outWidth, outHeight);

@@ -4,6 +4,9 @@
 // dummy driver, a display without OpenGL) the canvas's pixels go into a
 // streaming texture of SDL's software renderer (in the canvas's own layout
 // when SDL has it, so the upload is a copy), which uses no OpenGL either.
+// With the dummy driver nothing is shown anywhere: presenting only counts
+// the frame, unless VX_PRESENT_HEADLESS=1 asks for the dummy window's
+// pixels to be drawn as any window's are (tests read them back).
 
 #include <SDL.h>
 
@@ -55,6 +58,7 @@ class WindowPresenter {
   const uint32_t* convert(const Canvas& canvas, const uint16_t (*ramps)[256]);
 
   SDL_Window* window_;
+  bool shows_;  // false without a display
   std::unique_ptr<WindowGL> gl_;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;

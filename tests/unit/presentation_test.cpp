@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/canvas.h"
 #include "platform/clock.h"
 #include "platform/graphics_device.h"
@@ -22,6 +24,7 @@ namespace {
 class Presentation : public ::testing::Test {
  protected:
   void SetUp() override {
+    setenv("VX_PRESENT_HEADLESS", "1", 1);  // headless, the dummy window is drawn only when asked
     platform = PlatformRuntime::create("", &debugger);
     ASSERT_NE(platform, nullptr);
   }
