@@ -1,5 +1,7 @@
 #include "engine3d/device/gl_frame_buffer.h"
 
+#include <emmintrin.h>
+
 namespace vx {
 
 namespace {
@@ -100,11 +102,18 @@ void GlFrameBuffer::readInto(Canvas& canvas, const CanvasRect& rect) {
   if (layout.format) {
     glPixelStorei(GL_PACK_ROW_LENGTH, layout.rowLength);
     glReadPixels(rect.left, rect.top, w, h, layout.format, layout.type, surface.pixel(rect.left, rect.top));
-    if (layout.dropAlpha)
+    if (layout.dropAlpha) {
+      const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
       for (int row = 0; row < h; ++row) {
         uint32_t* pixels = reinterpret_cast<uint32_t*>(surface.pixel(rect.left, rect.top + row));
-        for (int x = 0; x < w; ++x) pixels[x] &= 0x00FFFFFFu;
+        int x = 0;
+        for (; x + 4 <= w; x += 4) {
+          auto* four = reinterpret_cast<__m128i*>(pixels + x);
+          _mm_storeu_si128(four, _mm_and_si128(_mm_loadu_si128(four), colour));
+        }
+        for (; x < w; ++x) pixels[x] &= 0x00FFFFFFu;
       }
+    }
   } else {
     scratch_.resize(static_cast<size_t>(w) * h);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
