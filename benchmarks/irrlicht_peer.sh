@@ -14,6 +14,10 @@ fi
 
 tools/build.sh >/dev/null
 export LIBGL_ALWAYS_SOFTWARE=1
+# NO_RASTER=1 runs both sides on Mesa's no-op driver, which draws nothing:
+# the frame rates are then what each engine and OpenGL's own bookkeeping
+# cost a frame, as where a GPU draws in no time.
+if [ "${NO_RASTER:-}" = 1 ]; then export GALLIUM_NOOP=1; fi
 
 # build_peer NAME [HEADER...]: build/benchmarks/NAME from
 # benchmarks/peers/NAME.cpp and the headers it includes besides
