@@ -16,14 +16,18 @@ struct Scratch {
   std::vector<uint32_t> stamps;
   uint32_t stamp = 0;
 
-  // Stamps for count vertices, none of them current.
+  // Room for count vertices.
   void prepare(size_t count) {
     if (copies.size() < count) copies.resize(count);
     if (stamps.size() < count) stamps.resize(count, stamp);
-    if (stamp > 0xFFFF0000u) {
+  }
+  // A stamp no vertex has yet.
+  uint32_t nextStamp() {
+    if (++stamp == 0) {
       std::fill(stamps.begin(), stamps.end(), 0);
-      stamp = 0;
+      stamp = 1;
     }
+    return stamp;
   }
 };
 
@@ -83,7 +87,7 @@ void MeshBuilder::finishGroup(Mesh& mesh, const Brush& brush, const int32_t* fir
   int32_t* const copies = work.copies.data();
   // How many vertices the brush uses, so that its surface's share is made
   // room for once.
-  uint32_t stamp = ++work.stamp;
+  uint32_t stamp = work.nextStamp();
   int32_t used = 0;
   for (const int32_t* t = first; t != last; ++t)
     for (int32_t v : triangles_[*t].v)
@@ -98,7 +102,7 @@ void MeshBuilder::finishGroup(Mesh& mesh, const Brush& brush, const int32_t* fir
     triangles.reserve(last - first);
   };
   makeRoom();
-  stamp = ++work.stamp;
+  stamp = work.nextStamp();
   // Whether a triangle's new vertices still fit is asked only when all of
   // them might not.
   const bool mayOverflow = base + used > kSurfaceVertexLimit;
@@ -113,7 +117,7 @@ void MeshBuilder::finishGroup(Mesh& mesh, const Brush& brush, const int32_t* fir
       base = 0;
       vertices = {}, triangles = {};
       makeRoom();
-      stamp = ++work.stamp;
+      stamp = work.nextStamp();
     }
     // Written in place: a triangle built apart and copied in is read back
     // wider than its halves were stored, which stalls.
