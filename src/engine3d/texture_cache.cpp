@@ -77,40 +77,59 @@ int32_t TextureFilters::apply(std::string_view lowerCaseName, int32_t flags) con
   return flags;
 }
 
-Texture loadTexture(GraphicsDevice& graphics, const TextureFilters& filters, std::string_view file, int32_t flags,
-                    const TextureStrip& strip) {
-  std::string_view name = file;
-  flags = textureCanvasFlags(filters.apply(lowerCase(name), flags));
+namespace {
 
+// Where a name's image is looked for, in order: the file of its last
+// component in the texture directory (when there is one), then the name as
+// it stands. Each place has its cache key and the path loaded from.
+struct Place {
+  std::string key, path;
+};
+struct Places {
+  Place place[2];
+  int count = 0;
+};
+
+Places placesOf(std::string_view name) {
+  Places places;
   if (!textureDirectory.empty()) {
     const std::string_view last = lastComponent(name);
-    const std::string key = lowerCase(textureDirectory) + lowerCase(last);
-    if (std::shared_ptr<TextureImage> image = cached(key, flags, strip)) return Texture(std::move(image));
-    std::shared_ptr<TextureImage> image = load(graphics, key, textureDirectory + std::string(last), flags, strip);
-    if (!image->frames.empty()) {
+    places.place[places.count++] = {lowerCase(textureDirectory) + lowerCase(last), textureDirectory + std::string(last)};
+  }
+  places.place[places.count++] = {fullPathKey(name), std::string(name)};
+  return places;
+}
+
+}  // namespace
+
+Texture loadTexture(GraphicsDevice& graphics, const TextureFilters& filters, std::string_view file, int32_t flags,
+                    const TextureStrip& strip) {
+  flags = textureCanvasFlags(filters.apply(lowerCase(file), flags));
+  const Places places = placesOf(file);
+  for (int i = 0; i < places.count; ++i) {
+    const Place& place = places.place[i];
+    if (std::shared_ptr<TextureImage> image = cached(place.key, flags, strip)) return Texture(std::move(image));
+    std::shared_ptr<TextureImage> image = load(graphics, place.key, place.path, flags, strip);
+    // The name as it stands is entered even when nothing loads.
+    if (!image->frames.empty() || i + 1 == places.count) {
       enter(image);
       return Texture(std::move(image));
     }
   }
-
-  const std::string key = fullPathKey(name);
-  if (std::shared_ptr<TextureImage> image = cached(key, flags, strip)) return Texture(std::move(image));
-  std::shared_ptr<TextureImage> image = load(graphics, key, std::string(name), flags, strip);
-  enter(image);
-  return Texture(std::move(image));
+  return {};
 }
 
 void prefetchTexture(GraphicsDevice& graphics, const TextureFilters& filters, std::string_view file, int32_t flags) {
   flags = textureCanvasFlags(filters.apply(lowerCase(file), flags));
   if (flags & kTextureCubeMap) return;
-  if (!textureDirectory.empty()) {
-    const std::string_view last = lastComponent(file);
-    if (cached(lowerCase(textureDirectory) + lowerCase(last), flags, {})) return;
-    const std::string path = nativePath(textureDirectory + std::string(last));
+  const Places places = placesOf(file);
+  for (int i = 0; i < places.count; ++i) {
+    if (cached(places.place[i].key, flags, {})) return;
+    const std::string path = nativePath(places.place[i].path);
     std::error_code failed;
-    if (std::filesystem::is_regular_file(path, failed)) return graphics.prefetchCanvas(path, flags);
+    if (i + 1 == places.count || std::filesystem::is_regular_file(path, failed))
+      return graphics.prefetchCanvas(path, flags);
   }
-  if (!cached(fullPathKey(file), flags, {})) graphics.prefetchCanvas(nativePath(file), flags);
 }
 
 void setTextureDirectory(std::string_view directory) {

@@ -149,9 +149,9 @@ void prepareAlpha(Surface& image, int32_t flags, bool imageHasAlpha) {
 
 // A 24-bit image (bytes B, G, R, rows from the bottom) into a surface of
 // its size in one pass a row: the rows turned upright, the pixels given
-// their alpha and converted to the surface's format.
-// Opaque pixels into 32-bit surfaces, the common case, are written straight
-// from the bytes, four pixels out of three 32-bit words.
+// their alpha and converted to the surface's format. Opaque pixels into
+// 32-bit surfaces, the common case, are written straight from the bytes,
+// four pixels out of three 32-bit words.
 void copyUpright24(FIBITMAP* dib, Surface& destination, int32_t flags) {
   const int width = destination.width(), height = destination.height();
   const PixelFormat& format = destination.format();

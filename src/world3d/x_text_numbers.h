@@ -149,7 +149,6 @@ const uint8_t* scanNumber(const uint8_t* p, const uint8_t* end, Value* value) {
   return p;
 }
 
-
 // Passes the run of numbers starting at p, with the separators and comments
 // between and after them, and counts its numbers: the run ends where
 // something after a separator does not start a number. Sixteen bytes are
