@@ -259,6 +259,8 @@ void V3DReader::readVertices(ByteReader data, Building& building) {
   if (!data.readAll(flags, sets, setSize) || sets < 0 || setSize < 0) return;
   building.vertexFlags = flags;
   const bool normals = flags & kHasNormals, colors = flags & kHasColors;
+  // Sets of no components take no bytes, however many the file says.
+  if (setSize == 0) sets = 0;
   const uint64_t floats = 3 + (normals ? 3 : 0) + (colors ? 4 : 0) + static_cast<uint64_t>(sets) * setSize;
   const size_t available = data.remaining() / 4;
   const size_t count = floats <= available ? available / floats : 0;
