@@ -9,8 +9,9 @@ namespace {
 
 bool patchSize(int32_t n) { return n >= 3 && n % 2 == 1; }
 
-// Grid lines along one direction of n control points.
-int32_t gridLines(int32_t n) { return (n - 1) / 2 * kPatchSubdivision + 1; }
+// Grid lines along one direction of n control points (counted wide: a
+// damaged face may claim any size).
+int64_t gridLines(int32_t n) { return int64_t{n - 1} / 2 * kPatchSubdivision + 1; }
 
 // Which patch a grid line lies in, and where in it (0..1).
 struct Place {
@@ -62,14 +63,14 @@ DeviceVertex blend(const DeviceVertex* const points[9], const float weights[9]) 
 
 int64_t patchVertexCount(int32_t width, int32_t height) {
   if (!patchSize(width) || !patchSize(height)) return 0;
-  return static_cast<int64_t>(gridLines(width)) * gridLines(height);
+  return gridLines(width) * gridLines(height);
 }
 
 PatchGrid tessellatePatch(const DeviceVertex* controls, int32_t width, int32_t height) {
   PatchGrid grid;
   if (!patchVertexCount(width, height)) return grid;
-  grid.columns = gridLines(width);
-  grid.rows = gridLines(height);
+  grid.columns = static_cast<int32_t>(gridLines(width));
+  grid.rows = static_cast<int32_t>(gridLines(height));
   grid.vertices.reserve(static_cast<size_t>(grid.columns) * grid.rows);
   for (int32_t row = 0; row < grid.rows; ++row) {
     const Place v = placeOf(row, height);

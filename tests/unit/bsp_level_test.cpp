@@ -218,6 +218,9 @@ TEST(BSPLevel, PatchesAreBezierGridsThroughTheirCornersAndEdges) {
   EXPECT_EQ(vx::patchVertexCount(4, 3), 0);
   EXPECT_EQ(vx::patchVertexCount(1, 3), 0);
   EXPECT_TRUE(vx::tessellatePatch(controls.data(), 2, 3).vertices.empty());
+  // The largest size a damaged face can claim is counted as it is, for the
+  // loader to weigh against the file.
+  EXPECT_EQ(vx::patchVertexCount(0x7FFFFFFF, 3), (int64_t{0x3FFFFFFF} * 8 + 1) * 9);
 }
 
 // A sphere swept from the spawn: down onto the floor (at file height 192),
