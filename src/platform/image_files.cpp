@@ -232,13 +232,6 @@ std::shared_ptr<Surface> loadSurface(const std::string& file, int32_t flags, con
   return destination;
 }
 
-std::unique_ptr<Canvas> loadCanvas(GraphicsDevice* graphics, const std::string& file, int32_t flags,
-                                   const SurfaceContext& context) {
-  std::shared_ptr<Surface> surface = loadSurface(file, flags, context);
-  if (!surface) return nullptr;
-  return std::make_unique<Canvas>(graphics, std::move(surface), flags);
-}
-
 bool saveBmp(Canvas& canvas, const std::string& file) {
   std::FILE* out = std::fopen(file.c_str(), "wb");
   if (!out) return false;

@@ -24,13 +24,8 @@
 namespace vx {
 
 class Canvas;
-class GraphicsDevice;
 
 std::shared_ptr<Surface> loadSurface(const std::string& file, int32_t flags, const SurfaceContext& context);
-
-// A canvas over the loaded surface, with those flags; null on failure.
-std::unique_ptr<Canvas> loadCanvas(GraphicsDevice* graphics, const std::string& file, int32_t flags,
-                                   const SurfaceContext& context);
 
 // Writes the whole drawing surface, whatever the origin and viewport, as a
 // bottom-up 24-bit BMP file. False when the file cannot be written.

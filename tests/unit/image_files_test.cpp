@@ -44,7 +44,8 @@ vx::SurfaceContext front(const PixelFormat& format = PixelFormat::xrgb8888()) {
 
 std::unique_ptr<Canvas> load(const std::string& path, int32_t flags = 0,
                              const vx::SurfaceContext& context = front()) {
-  return vx::loadCanvas(nullptr, path, flags, context);
+  std::shared_ptr<vx::Surface> surface = vx::loadSurface(path, flags, context);
+  return surface ? std::make_unique<Canvas>(nullptr, std::move(surface), flags) : nullptr;
 }
 
 }  // namespace
