@@ -179,6 +179,25 @@ TEST_F(ForeignModels, AnXSceneLoadsAlikeFromTextBinaryDoubleAndCompressedFiles) 
   EXPECT_TRUE(near(vx::matrixFromQuat(body.localRotation()) * Vector{1, 0, 0}, {0, 1, 0}, 1e-4f));
 }
 
+// A face dropped for a corner that is no vertex takes no material entry
+// from the faces after it: each triangle keeps its own face's material.
+TEST_F(ForeignModels, FacesKeepTheirMaterialsPastADroppedFace) {
+  XWriter x(XWriter::kText);
+  x.open("Mesh", "quads").ints({4}).floats({0, 0, 0, 0, 1, 0, 1, 1, 0, 1, 0, 0});
+  x.ints({3, 3, 0, 1, 2, 3, 0, 1, 9, 3, 0, 2, 3});
+  x.open("MeshMaterialList").ints({2, 3, 0, 0, 1});
+  x.open("Material").floats({1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0}).close();
+  x.open("Material").floats({0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0}).close();
+  x.close().close();
+  std::unique_ptr<Object> root = vx::readX(load(), x.bytes());
+  ASSERT_TRUE(root);
+  const Mesh& mesh = *root->getModel()->getMesh();
+  ASSERT_EQ(mesh.surfaces().size(), 2u);
+  EXPECT_EQ(surfaceOf(mesh, {1, 0, 0}).triangleCount(), 1);
+  EXPECT_EQ(surfaceOf(mesh, {0, 0, 1}).triangleCount(), 1);
+  EXPECT_EQ(corner(surfaceOf(mesh, {0, 0, 1}), 0, 0), (Vector{0, 0, 0}));
+}
+
 // Text numbers read as the float nearest their value, however they are
 // spelled, and whole numbers in any spelling name vertices.
 TEST_F(ForeignModels, TextNumbersReadAsTheFloatNearestTheirValue) {

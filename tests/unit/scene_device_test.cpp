@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 #include "canvas_test_support.h"
@@ -450,9 +451,23 @@ TEST_F(SceneDeviceTest, ReadsBackInTheCanvasFormat) {
     EXPECT_EQ(canvas->format(), format);
     device.reset();
   }
-  // A canvas without alpha keeps none of the framebuffer's.
+  // A canvas without alpha keeps none of the framebuffer's, over any
+  // width of picture, and the pixels beside it are left as they were.
   const vx::Surface& surface = canvas->surface();
   EXPECT_EQ(surface.format().load(surface.pixel(kWidth - 1, kHeight - 1)) >> 24, 0u);
+  open(vx::PixelFormat::xrgb8888(), GlSceneDevice::kMaxStages);
+  vx::Surface& pixels = canvas->surface();
+  const uint32_t marked = 0xFF123456;
+  for (int x = 0; x < kWidth; ++x) std::memcpy(pixels.pixel(x, 5), &marked, 4);
+  device->begin({});
+  device->setViewport(1, 5, 7, 1);
+  device->clear({0, 0, 1}, true, true);
+  device->end();
+  for (int x = 0; x < 9; ++x) {
+    uint32_t raw;
+    std::memcpy(&raw, pixels.pixel(x, 5), 4);
+    EXPECT_EQ(raw, x >= 1 && x < 8 ? 0x0000FFu : marked) << x;
+  }
 }
 
 TEST_F(SceneDeviceTest, OnlyOneDeviceAtATimeWithCubeTextures) {
