@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -118,6 +119,47 @@ TEST(MeshBuilder, OneSurfacePerBrushHoldingOnlyTheVerticesItsTrianglesUse) {
   EXPECT_EQ(reds->triangles()[1], (vx::Triangle{{0, 2, 3}}));
   EXPECT_FLOAT_EQ(reds->vertices()[3].x, 5);
   EXPECT_EQ(builder.vertexCount(), 0);
+}
+
+// A model is many meshes finished one after another, larger and smaller,
+// with what finishing works in kept from each to the next: every triangle
+// still lands on its own corners, each surface holding each vertex once.
+TEST(MeshBuilder, MeshesFinishedOneAfterAnotherKeepTheirOwnCorners) {
+  const vx::Brush brushes[2] = {colored({1, 0, 0}), colored({0, 0, 1})};
+  uint32_t seed = 7;
+  auto random = [&seed](int n) { return static_cast<int>(((seed = seed * 1103515245u + 12345u) >> 8) % n); };
+  for (int m = 0; m < 60; ++m) {
+    const int vertices = 3 + (m * 37) % 200;
+    vx::MeshBuilder builder;
+    for (int v = 0; v < vertices; ++v) builder.addVertex(at(static_cast<float>(v), static_cast<float>(m), 0));
+    std::vector<std::array<int, 3>> wanted[2];
+    for (int t = 1 + random(150); t > 0; --t) {
+      const int brush = random(2);
+      const std::array<int, 3> corners{random(vertices), random(vertices), random(vertices)};
+      builder.addTriangle(corners[0], corners[1], corners[2], brushes[brush]);
+      wanted[brush].push_back(corners);
+    }
+    Mesh mesh;
+    builder.finish(mesh);
+    for (int brush = 0; brush < 2; ++brush) {
+      const MeshSurface* surface = mesh.findSurface(brushes[brush]);
+      if (wanted[brush].empty()) {
+        EXPECT_FALSE(surface);
+        continue;
+      }
+      ASSERT_TRUE(surface);
+      ASSERT_EQ(surface->triangleCount(), static_cast<int>(wanted[brush].size()));
+      std::vector<bool> held(vertices, false);
+      for (const vx::Vertex& v : surface->vertices()) {
+        ASSERT_EQ(v.y, m);
+        ASSERT_FALSE(held[static_cast<size_t>(v.x)]) << "mesh " << m;
+        held[static_cast<size_t>(v.x)] = true;
+      }
+      for (size_t t = 0; t < wanted[brush].size(); ++t)
+        for (int c = 0; c < 3; ++c)
+          ASSERT_EQ(surface->vertices()[surface->triangles()[t].v[c]].x, wanted[brush][t][c]) << "mesh " << m;
+    }
+  }
 }
 
 TEST(MeshBuilder, ASurfaceFullAt65536VerticesGoesOnInANewOne) {
